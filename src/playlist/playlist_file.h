@@ -1,0 +1,26 @@
+// Purpose: the playlist file format: one path per line, CR LF after every line, no header.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace orvu {
+
+// Splits the text at CR, LF or CR LF. An empty line is an empty entry, a last line without a line
+// break is still an entry, nothing is trimmed, and the text ends at its first NUL byte. Paths are
+// decoded from the locale's 8-bit encoding.
+QStringList parsePlaylist(const QByteArray& text);
+
+// Every path followed by CR LF; no paths give no bytes.
+QByteArray serializePlaylist(const QStringList& paths);
+
+// Reads a playlist file. Raises PlayerError "Cannot open file "<name>". <reason>"; special files
+// (FIFOs, devices, directories) are refused without blocking.
+QStringList readPlaylistFile(const QString& fileName);
+
+// Replaces a playlist file atomically. Raises PlayerError "Cannot create file "<name>". <reason>"
+// and leaves the old file as it was.
+void writePlaylistFile(const QString& fileName, const QStringList& paths);
+
+} // namespace orvu

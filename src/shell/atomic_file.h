@@ -1,0 +1,24 @@
+// Purpose: whole-file reads that never block on special files, and writes that replace a file atomically.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace orvu {
+
+struct FileReadResult {
+    QByteArray data;
+    int error = 0;  // errno of the failure, 0 on success
+    QString reason; // the system's words for the failure, empty on success
+};
+
+// Reads a regular file whole. FIFOs, devices and directories are refused without blocking.
+FileReadResult readRegularFile(const QString& path);
+
+// Replaces the file at path with data, or leaves it exactly as it was: the bytes go to a temporary
+// file in the same directory, which is flushed to disk and then renamed over the old file. A file
+// without write permission is refused like a read-only file. Returns the system's words for the
+// failure, or an empty string on success.
+QString writeFileAtomically(const QString& path, const QByteArray& data);
+
+} // namespace orvu

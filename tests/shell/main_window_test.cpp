@@ -1,0 +1,45 @@
+// Purpose: the main window opens with its caption and design size, zeroed state, and closes cleanly.
+#include "shell/main_window.h"
+
+#include <QListWidget>
+
+#include <gtest/gtest.h>
+
+using namespace orvu;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The window starts with caption "ORVU", a client area of 824 x 472 and every state field zeroed.
+TEST(MainWindow, StartsWithCaptionSizeAndZeroedState) {
+    TForm1 window;
+    window.show();
+    EXPECT_EQ(window.windowTitle(), u"ORVU"_s);
+    EXPECT_EQ(window.size(), QSize(824, 472));
+
+    const PlayerState& s = window.state;
+    EXPECT_TRUE(s.AppDir.isEmpty());
+    EXPECT_EQ(s.Channel, 0u);
+    EXPECT_EQ(s.Settings, nullptr);
+    EXPECT_EQ(s.PresetIndex, 0);
+    EXPECT_TRUE(s.VisMode.isEmpty() && s.SkinIndex.isEmpty() && s.OnOpenAction.isEmpty() &&
+                s.PlayerMode.isEmpty());
+    EXPECT_FALSE(s.AutoEq);
+    for (engine::Handle fx : s.EqFx)
+        EXPECT_EQ(fx, 0u);
+    EXPECT_EQ(s.EqParams.fCenter, 0.0f);
+    EXPECT_EQ(s.EqParams.fBandwidth, 0.0f);
+    EXPECT_EQ(s.EqParams.fGain, 0.0f);
+    EXPECT_TRUE(s.CurrentFile.isEmpty() && s.CurrentName.isEmpty());
+    EXPECT_EQ(s.ChannelInfo.freq, 0u);
+    EXPECT_EQ(s.ChannelInfo.chans, 0u);
+    EXPECT_EQ(s.TagDragX, 0);
+    EXPECT_FALSE(s.TagDragging);
+    EXPECT_EQ(window.lst1->count(), 0);
+    EXPECT_EQ(window.lst3.count(), 0);
+
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(window.isVisible());
+}
+
+} // namespace
