@@ -28,3 +28,59 @@ struct ParamEqParameters {
 };
 
 } // namespace orvu::engine
+
+namespace orvu::engine {
+
+// Numeric values of the engine interface's flags, options and constants.
+inline constexpr std::uint32_t kVersion = 0x02040000; // interface version 2.4 in the high 16 bits
+
+inline constexpr int kDeviceDefault = -1; // the system's default output
+inline constexpr int kDeviceNoSound = 0;  // no output: a real-time clock consumes the mix
+
+inline constexpr std::uint32_t kConfigBuffer = 0; // decode-ahead buffer length, ms
+
+inline constexpr std::uint32_t kSampleLoop = 0x4;
+inline constexpr std::uint32_t kSampleFx = 0x80;
+inline constexpr std::uint32_t kMusicRamp = 0x200;
+inline constexpr std::uint32_t kMusicRamps = 0x400;
+inline constexpr std::uint32_t kMusicPrescan = 0x20000;
+
+inline constexpr std::uint32_t kActiveStopped = 0;
+inline constexpr std::uint32_t kActivePlaying = 1;
+inline constexpr std::uint32_t kActiveStalled = 2;
+inline constexpr std::uint32_t kActivePaused = 3;
+
+inline constexpr std::uint32_t kPosByte = 0;
+
+inline constexpr std::uint32_t kAttribFreq = 1;
+inline constexpr std::uint32_t kAttribVol = 2;
+inline constexpr std::uint32_t kAttribPan = 3;
+
+inline constexpr std::uint32_t kDataFft256 = 0x80000000;
+
+inline constexpr std::uint32_t kFxDx8Echo = 3;
+inline constexpr std::uint32_t kFxDx8ParamEq = 7;
+inline constexpr std::uint32_t kFxDx8Reverb = 8;
+
+inline constexpr std::uint32_t kCdDoorClose = 0;
+inline constexpr std::uint32_t kCdDoorOpen = 1;
+inline constexpr std::uint32_t kCdDoorLock = 2;
+inline constexpr std::uint32_t kCdDoorUnlock = 3;
+
+// Channel types (ChannelInfo::ctype).
+inline constexpr std::uint32_t kCtypeStream = 0x10000;
+inline constexpr std::uint32_t kCtypeStreamVorbis = 0x10002;
+inline constexpr std::uint32_t kCtypeStreamMp1 = 0x10003;
+inline constexpr std::uint32_t kCtypeStreamMp2 = 0x10004;
+inline constexpr std::uint32_t kCtypeStreamMp3 = 0x10005;
+inline constexpr std::uint32_t kCtypeStreamAiff = 0x10006;
+inline constexpr std::uint32_t kCtypeStreamWav = 0x40000;
+inline constexpr std::uint32_t kCtypeStreamWavPcm = 0x50001;
+inline constexpr std::uint32_t kCtypeMusicMod = 0x20000;
+inline constexpr std::uint32_t kCtypeMusicMtm = 0x20001;
+inline constexpr std::uint32_t kCtypeMusicS3m = 0x20002;
+inline constexpr std::uint32_t kCtypeMusicXm = 0x20003;
+inline constexpr std::uint32_t kCtypeMusicIt = 0x20004;
+inline constexpr std::uint32_t kCtypeMusicMo3 = 0x00100; // flag added to the music type
+
+} // namespace orvu::engine
