@@ -1,0 +1,352 @@
+// Purpose: the audio engine's one door: output, channels (streams and tracker modules), their
+// attributes and spectrum, tags, add-ons and the CD door.
+#include "engine/engine.h"
+
+#include "engine/cd/cd_door.h"
+#include "engine/channel.h"
+#include "engine/formats/formats.h"
+#include "engine/output.h"
+#include "engine/spectrum.h"
+#include "engine/tags/tags.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace orvu::engine {
+namespace {
+
+constexpr auto openTimeLimit = std::chrono::seconds(2);
+
+// Opens a decoder on a worker thread and waits at most `limit` for it. A file that takes longer
+// (a hung network mount, say) fails; the worker then finishes on its own and frees its result.
+std::unique_ptr<Decoder> openWithin(std::chrono::milliseconds limit,
+                                    std::function<std::unique_ptr<Decoder>()> open) {
+    struct Pending {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        std::unique_ptr<Decoder> decoder;
+    };
+    auto pending = std::make_shared<Pending>();
+    std::thread([pending, open = std::move(open)] {
+        std::unique_ptr<Decoder> decoder = open();
+        std::scoped_lock lock(pending->mutex);
+        pending->decoder = std::move(decoder);
+        pending->finished = true;
+        pending->done.notify_all();
+    }).detach();
+    std::unique_lock lock(pending->mutex);
+    if (!pending->done.wait_for(lock, limit, [&] { return pending->finished; }))
+        return nullptr;
+    return std::move(pending->decoder);
+}
+
+} // namespace
+
+Engine::Engine()
+    : formats_(std::make_unique<FormatRegistry>())
+    , spectrum_(std::make_unique<Spectrum>())
+    , cd_(std::make_unique<CdDoor>()) {}
+
+Engine::~Engine() {
+    free();
+}
+
+bool Engine::init(int device, std::uint32_t freq, std::uint32_t /*flags*/) {
+    if (initialised_ || freq == 0)
+        return false;
+    rate_ = static_cast<int>(freq);
+    if (device == kDeviceDefault)
+        output_ = openDeviceOutput(rate_, &Engine::renderEntry, this);
+    else if (device == kDeviceNoSound)
+        output_ = openClockOutput(rate_, &Engine::renderEntry, this);
+    if (!output_)
+        return false;
+    initialised_ = true;
+    return output_->start();
+}
+
+bool Engine::initManual(std::uint32_t freq) {
+    if (initialised_ || freq == 0)
+        return false;
+    rate_ = static_cast<int>(freq);
+    manual_ = true;
+    initialised_ = true;
+    return true;
+}
+
+bool Engine::start() {
+    collectRetired();
+    return initialised_ && (!output_ || output_->start());
+}
+
+bool Engine::stop() {
+    collectRetired();
+    if (!initialised_)
+        return false;
+    if (output_)
+        output_->stop();
+    return true;
+}
+
+bool Engine::free() {
+    if (!initialised_)
+        return false;
+    if (output_)
+        output_->stop(); // no render runs from here on
+    for (auto& slot : slots_)
+        slot.store(nullptr, std::memory_order_release);
+    channels_.clear();
+    retired_.clear();
+    output_.reset();
+    initialised_ = false;
+    manual_ = false;
+    return true;
+}
+
+bool Engine::setConfig(std::uint32_t option, std::uint32_t value) {
+    if (option != kConfigBuffer)
+        return false;
+    bufferMs_ = static_cast<int>(std::clamp<std::uint32_t>(value, 10, 5000)); // sizes channels created later
+    return true;
+}
+
+Handle Engine::pluginLoad(const std::string& path, std::uint32_t /*flags*/) {
+    if (!formats_->loadPlugin(path))
+        return 0;
+    const Handle handle = nextHandle();
+    plugins_.push_back(handle);
+    return handle;
+}
+
+Handle Engine::streamCreateFile(bool memory, const std::string& path, std::uint64_t /*offset*/,
+                                std::uint64_t /*length*/, std::uint32_t flags) {
+    collectRetired();
+    if (!initialised_ || memory)
+        return 0;
+    FormatRegistry formats = *formats_;
+    std::unique_ptr<Decoder> decoder =
+        openWithin(openTimeLimit, [formats, path] { return openStreamDecoder(path, formats); });
+    return streamCreateDecoder(std::move(decoder), flags, path);
+}
+
+Handle Engine::streamCreateDecoder(std::unique_ptr<Decoder> decoder, std::uint32_t flags,
+                                   const std::string& name) {
+    collectRetired();
+    return adopt(std::move(decoder), flags, name, false);
+}
+
+Handle Engine::adopt(std::unique_ptr<Decoder> decoder, std::uint32_t flags, const std::string& name,
+                     bool music) {
+    if (!initialised_ || !decoder || decoder->sampleRate() < 1000 || decoder->sampleRate() > 1000000 ||
+        decoder->channels() < 1 || decoder->channels() > 8)
+        return 0;
+    const Handle handle = nextHandle();
+    ChannelSetup setup{handle, music, name, flags, bufferMs_, rate_, manual_, &cpuNanos_};
+    return addChannel(std::make_unique<Channel>(std::move(setup), std::move(decoder)));
+}
+
+Handle Engine::musicLoad(bool memory, const std::string& path, std::uint64_t /*offset*/,
+                         std::uint32_t /*length*/, std::uint32_t flags, std::uint32_t /*freq*/) {
+    collectRetired();
+    if (!initialised_ || memory)
+        return 0;
+    std::unique_ptr<Decoder> decoder =
+        openWithin(openTimeLimit, [path, flags] { return openMusicDecoder(path, flags); });
+    return adopt(std::move(decoder), flags, path, true);
+}
+
+Handle Engine::addChannel(std::unique_ptr<Channel> channel) {
+    for (auto& slot : slots_) {
+        if (slot.load(std::memory_order_relaxed) == nullptr) {
+            const Handle handle = channel->handle();
+            slot.store(channel.get(), std::memory_order_release);
+            channels_.emplace(handle, std::move(channel));
+            return handle;
+        }
+    }
+    return 0; // every slot in use
+}
+
+bool Engine::freeChannel(Handle handle, bool music) {
+    collectRetired();
+    const auto it = channels_.find(handle);
+    if (it == channels_.end() || it->second->isMusic() != music)
+        return false;
+    for (auto& slot : slots_)
+        if (slot.load(std::memory_order_relaxed) == it->second.get())
+            slot.store(nullptr, std::memory_order_release);
+    it->second->beginShutdown();
+    // A render that began before the slot was cleared may still use the channel: keep it until the
+    // output thread has completed a render call since.
+    if (output_ && output_->running())
+        retired_.push_back({std::move(it->second), renderEpoch_.load(std::memory_order_acquire)});
+    channels_.erase(it);
+    return true;
+}
+
+void Engine::collectRetired() {
+    const std::uint64_t epoch = renderEpoch_.load(std::memory_order_acquire);
+    const bool idle = !output_ || !output_->running();
+    std::erase_if(retired_, [&](const Retired& r) { return idle || epoch > r.epoch; });
+}
+
+bool Engine::streamFree(Handle handle) {
+    return freeChannel(handle, false);
+}
+bool Engine::musicFree(Handle handle) {
+    return freeChannel(handle, true);
+}
+
+Channel* Engine::find(Handle handle) {
+    const auto it = channels_.find(handle);
+    return it == channels_.end() ? nullptr : it->second.get();
+}
+
+std::int64_t Engine::latencyFrames() const {
+    return output_ ? output_->latencyFrames() : 0;
+}
+
+bool Engine::channelPlay(Handle handle, bool restart) {
+    Channel* channel = find(handle);
+    return channel && channel->play(restart);
+}
+
+bool Engine::channelPause(Handle handle) {
+    Channel* channel = find(handle);
+    return channel && channel->pause();
+}
+
+bool Engine::channelStop(Handle handle) {
+    Channel* channel = find(handle);
+    return channel && channel->stop(latencyFrames());
+}
+
+std::uint32_t Engine::channelIsActive(Handle handle) {
+    Channel* channel = find(handle);
+    return channel ? channel->activity() : kActiveStopped;
+}
+
+std::int64_t Engine::channelGetLength(Handle handle, std::uint32_t mode) {
+    Channel* channel = find(handle);
+    return channel && mode == kPosByte ? channel->lengthBytes() : -1;
+}
+
+std::int64_t Engine::channelGetPosition(Handle handle, std::uint32_t mode) {
+    Channel* channel = find(handle);
+    return channel && mode == kPosByte ? channel->positionBytes(latencyFrames()) : -1;
+}
+
+bool Engine::channelSetPosition(Handle handle, std::uint64_t position, std::uint32_t mode) {
+    Channel* channel = find(handle);
+    return channel && mode == kPosByte && channel->setPositionBytes(position);
+}
+
+double Engine::channelBytes2Seconds(Handle handle, std::int64_t bytes) {
+    Channel* channel = find(handle);
+    return channel ? channel->bytesToSeconds(bytes) : -1.0;
+}
+
+std::int64_t Engine::channelSeconds2Bytes(Handle handle, double seconds) {
+    Channel* channel = find(handle);
+    return channel ? channel->secondsToBytes(seconds) : -1;
+}
+
+bool Engine::channelSetAttribute(Handle handle, std::uint32_t attribute, float value) {
+    Channel* channel = find(handle);
+    return channel && channel->setAttribute(attribute, value, now());
+}
+
+bool Engine::channelGetAttribute(Handle handle, std::uint32_t attribute, float* value) {
+    Channel* channel = find(handle);
+    const std::optional<float> current = channel ? channel->attribute(attribute, now()) : std::nullopt;
+    if (!current || value == nullptr)
+        return false;
+    *value = *current;
+    return true;
+}
+
+bool Engine::channelSlideAttribute(Handle handle, std::uint32_t attribute, float value,
+                                   std::uint32_t timeMs) {
+    Channel* channel = find(handle);
+    return channel && channel->slideAttribute(attribute, value, timeMs, now());
+}
+
+bool Engine::channelGetInfo(Handle handle, ChannelInfo* info) {
+    Channel* channel = find(handle);
+    if (!channel || info == nullptr)
+        return false;
+    *info = channel->info();
+    return true;
+}
+
+std::int32_t Engine::channelGetData(Handle handle, float* buffer, std::uint32_t length) {
+    Channel* channel = find(handle);
+    if (!channel || buffer == nullptr || length != kDataFft256)
+        return -1;
+    std::array<float, Spectrum::size> heard{};
+    channel->heardHistory(heard.data(), heard.size(), latencyFrames());
+    spectrum_->magnitudes(heard.data(), buffer);
+    return static_cast<std::int32_t>(Spectrum::size) * channel->bytesPerFrame();
+}
+
+float Engine::getCPU() {
+    const std::int64_t frames = deviceFrames_.load(std::memory_order_acquire);
+    const std::int64_t nanos = cpuNanos_.load(std::memory_order_relaxed);
+    const std::int64_t newFrames = frames - cpuLastFrames_;
+    if (newFrames >= rate_ / 10) { // smooth over about a second of audio
+        const double audioNanos = static_cast<double>(newFrames) * 1e9 / rate_;
+        const auto sample =
+            static_cast<float>(100.0 * static_cast<double>(nanos - cpuLastNanos_) / audioNanos);
+        cpuPercent_ = cpuLastFrames_ == 0 ? sample : 0.7f * cpuPercent_ + 0.3f * sample;
+        cpuLastFrames_ = frames;
+        cpuLastNanos_ = nanos;
+    }
+    return cpuPercent_;
+}
+
+std::string Engine::tagsRead(Handle handle, std::string_view format) {
+    Channel* channel = find(handle);
+    return channel ? formatTags(channel->tags(), format) : std::string();
+}
+
+bool Engine::cdDoorIsOpen(std::uint32_t drive) {
+    return cd_->isOpen(drive);
+}
+bool Engine::cdDoorIsLocked(std::uint32_t drive) {
+    return cd_->isLocked(drive);
+}
+bool Engine::cdDoor(std::uint32_t drive, std::uint32_t action) {
+    return cd_->act(drive, action);
+}
+
+void Engine::renderEntry(void* engine, float* stereo, std::size_t frames) {
+    static_cast<Engine*>(engine)->render(stereo, frames);
+}
+
+void Engine::render(float* stereo, std::size_t frames) {
+    const auto started = std::chrono::steady_clock::now();
+    std::fill(stereo, stereo + 2 * frames, 0.0f);
+    for (std::size_t done = 0; done < frames;) {
+        const std::size_t chunk = std::min(frames - done, Channel::maxRenderFrames);
+        const std::int64_t clock = deviceFrames_.load(std::memory_order_relaxed);
+        for (auto& slot : slots_)
+            if (Channel* channel = slot.load(std::memory_order_acquire))
+                channel->render(stereo + 2 * done, chunk, clock);
+        deviceFrames_.store(clock + static_cast<std::int64_t>(chunk), std::memory_order_release);
+        done += chunk;
+    }
+    for (std::size_t i = 0; i < 2 * frames; ++i)
+        stereo[i] = std::clamp(stereo[i], -1.0f, 1.0f);
+    cpuNanos_.fetch_add(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - started)
+            .count(),
+        std::memory_order_relaxed);
+    renderEpoch_.fetch_add(1, std::memory_order_release);
+}
+
+} // namespace orvu::engine

@@ -1,0 +1,136 @@
+// Purpose: the audio engine's one door: output, channels (streams and tracker modules), their
+// attributes and spectrum, tags, add-ons and the CD door.
+//
+// Threading contract:
+// - Every public member except render() is called from one control thread (the player's UI
+//   thread). Each returns at once: opening a file waits at most two seconds, a slow file fails.
+// - render() runs on the output thread (SDL's callback or the no-sound clock); it never takes a
+//   lock the control thread holds, never allocates and never does I/O. A test or benchmark that
+//   initialises with initManual() calls render() itself, on the control thread; render then waits
+//   for decoded data, so the result is deterministic.
+// - Each channel decodes on a thread of its own; nothing calls back into the player.
+// Failure values: handles are 0, lengths and positions -1, seconds negative, booleans false.
+// A call on handle 0 or a freed handle fails and changes nothing; handles are never reused.
+#pragma once
+
+#include "engine/engine_types.h"
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvu::engine {
+
+class Channel;
+class Decoder;
+class Output;
+class Spectrum;
+class CdDoor;
+class FormatRegistry;
+
+class Engine {
+public:
+    Engine();
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    std::uint32_t version() const { return kVersion; }
+
+    // device kDeviceDefault (-1): the system's default output; kDeviceNoSound (0): a real-time clock
+    // consumes the mix. Output starts at once. False when already initialised or there is no device.
+    bool init(int device, std::uint32_t freq, std::uint32_t flags);
+    // No output thread: the caller renders. For tests and benchmarks.
+    bool initManual(std::uint32_t freq);
+    bool start();
+    bool stop();
+    bool free();
+    bool setConfig(std::uint32_t option, std::uint32_t value);
+    Handle pluginLoad(const std::string& path, std::uint32_t flags);
+
+    Handle streamCreateFile(bool memory, const std::string& path, std::uint64_t offset, std::uint64_t length,
+                            std::uint32_t flags);
+    Handle musicLoad(bool memory, const std::string& path, std::uint64_t offset, std::uint32_t length,
+                     std::uint32_t flags, std::uint32_t freq);
+    // A stream over a decoder the caller made (generated signals in tests and benchmarks).
+    Handle streamCreateDecoder(std::unique_ptr<Decoder> decoder, std::uint32_t flags,
+                               const std::string& name);
+    bool streamFree(Handle handle);
+    bool musicFree(Handle handle);
+
+    bool channelPlay(Handle handle, bool restart);
+    bool channelPause(Handle handle);
+    bool channelStop(Handle handle);
+    std::uint32_t channelIsActive(Handle handle);
+    std::int64_t channelGetLength(Handle handle, std::uint32_t mode);
+    std::int64_t channelGetPosition(Handle handle, std::uint32_t mode);
+    bool channelSetPosition(Handle handle, std::uint64_t position, std::uint32_t mode);
+    double channelBytes2Seconds(Handle handle, std::int64_t bytes);
+    std::int64_t channelSeconds2Bytes(Handle handle, double seconds);
+    bool channelSetAttribute(Handle handle, std::uint32_t attribute, float value);
+    bool channelGetAttribute(Handle handle, std::uint32_t attribute, float* value);
+    bool channelSlideAttribute(Handle handle, std::uint32_t attribute, float value, std::uint32_t timeMs);
+    bool channelGetInfo(Handle handle, ChannelInfo* info);
+    // kDataFft256: 128 magnitudes of what is heard. Returns the bytes of channel data analysed, -1 on
+    // failure.
+    std::int32_t channelGetData(Handle handle, float* buffer, std::uint32_t length);
+
+    float getCPU();
+    std::string tagsRead(Handle handle, std::string_view format);
+
+    bool cdDoorIsOpen(std::uint32_t drive);
+    bool cdDoorIsLocked(std::uint32_t drive);
+    bool cdDoor(std::uint32_t drive, std::uint32_t action);
+
+    // Output thread: mixes every playing channel into `frames` interleaved stereo float frames.
+    void render(float* stereo, std::size_t frames);
+
+private:
+    static constexpr std::size_t maxChannels = 64;
+
+    Channel* find(Handle handle);
+    Handle adopt(std::unique_ptr<Decoder> decoder, std::uint32_t flags, const std::string& name, bool music);
+    Handle addChannel(std::unique_ptr<Channel> channel);
+    bool freeChannel(Handle handle, bool music);
+    void collectRetired();
+    std::int64_t latencyFrames() const;
+    std::int64_t now() const { return deviceFrames_.load(std::memory_order_acquire); }
+    Handle nextHandle() { return nextHandle_++; }
+    static void renderEntry(void* engine, float* stereo, std::size_t frames);
+
+    bool initialised_ = false;
+    bool manual_ = false;
+    int rate_ = 44100;
+    int bufferMs_ = 500;
+    Handle nextHandle_ = 1;
+    std::unique_ptr<FormatRegistry> formats_;
+    std::vector<Handle> plugins_;
+    std::map<Handle, std::unique_ptr<Channel>> channels_;
+    struct Retired {
+        std::unique_ptr<Channel> channel;
+        std::uint64_t epoch;
+    };
+    std::vector<Retired> retired_;
+    std::unique_ptr<Output> output_;
+    std::unique_ptr<Spectrum> spectrum_;
+    std::unique_ptr<CdDoor> cd_;
+
+    // Shared with the output thread.
+    std::array<std::atomic<Channel*>, maxChannels> slots_{};
+    std::atomic<std::int64_t> deviceFrames_{0}; // frames rendered since init: the clock of slides
+    std::atomic<std::uint64_t> renderEpoch_{0}; // render calls completed
+    std::atomic<std::int64_t> cpuNanos_{0};     // decoding and rendering time
+
+    // getCPU's smoothing, control thread only.
+    std::int64_t cpuLastNanos_ = 0;
+    std::int64_t cpuLastFrames_ = 0;
+    float cpuPercent_ = 0.0f;
+};
+
+} // namespace orvu::engine

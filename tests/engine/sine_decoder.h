@@ -1,0 +1,26 @@
+// Purpose: a decoder of a generated sine, so engine tests know every sample the engine should play.
+#pragma once
+
+#include "engine/decoder.h"
+#include "engine/engine_types.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace orvu::test {
+
+struct SineSpec {
+    int rate = 44100;
+    int channels = 2;
+    std::int64_t lengthFrames = 44100;
+    double frequency = 441.0; // 100 samples a period at 44.1 kHz: whole periods in a second
+    float amplitude = 0.5f;
+    std::int64_t failAtFrame = -1; // a decode error at this frame ends each pass early
+};
+
+// The value of every channel at source frame n.
+float sineSample(const SineSpec& spec, std::int64_t frame);
+
+std::unique_ptr<engine::Decoder> makeSineDecoder(const SineSpec& spec);
+
+} // namespace orvu::test
