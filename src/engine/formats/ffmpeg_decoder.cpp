@@ -1,0 +1,542 @@
+// Purpose: stream decoding through FFmpeg (libavformat, libavcodec, libswresample) to interleaved float
+// at the source rate and channel count, with exact seeking and guarded opening.
+#include "engine/formats/ffmpeg_decoder.h"
+
+#include "engine/engine_types.h"
+#include "engine/formats/family_table.h"
+#include "engine/formats/formats.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+}
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+namespace orvu::engine::formats {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// No single FFmpeg operation (open, probe, one read, one seek) may take longer than this.
+constexpr auto kOperationBudget = std::chrono::milliseconds(2000);
+constexpr int kMaxChannels = 8;
+
+struct FormatCloser {
+    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
+};
+struct CodecCloser {
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct SwrCloser {
+    void operator()(SwrContext* c) const { swr_free(&c); }
+};
+struct PacketCloser {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct FrameCloser {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+struct DictCloser {
+    void operator()(AVDictionary* d) const { av_dict_free(&d); }
+};
+struct FdCloser {
+    int fd = -1;
+    explicit FdCloser(int f)
+        : fd(f) {}
+    FdCloser(const FdCloser&) = delete;
+    FdCloser& operator=(const FdCloser&) = delete;
+    ~FdCloser() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    int release() { return std::exchange(fd, -1); }
+};
+
+using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
+using CodecPtr = std::unique_ptr<AVCodecContext, CodecCloser>;
+using SwrPtr = std::unique_ptr<SwrContext, SwrCloser>;
+using PacketPtr = std::unique_ptr<AVPacket, PacketCloser>;
+using FramePtr = std::unique_ptr<AVFrame, FrameCloser>;
+
+// FFmpeg's log goes to stderr from whichever thread decodes; the engine reports failures as values.
+void silenceFfmpegLog() {
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+}
+
+// The deadline the interrupt callback checks; it lives in the decoder so it outlives the format context.
+struct Deadline {
+    Clock::time_point at{};
+    void arm() { at = Clock::now() + kOperationBudget; }
+    static int expired(void* self) { return Clock::now() > static_cast<Deadline*>(self)->at ? 1 : 0; }
+};
+
+std::string joinedDemuxers(std::uint64_t enabled) {
+    std::string list;
+    const auto table = families();
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (!(enabled >> i & 1u) || table[i].demuxers.empty())
+            continue;
+        std::string_view rest = table[i].demuxers;
+        while (!rest.empty()) {
+            const auto comma = rest.find(',');
+            const auto name = rest.substr(0, comma);
+            if (!listContains(list, name)) {
+                if (!list.empty())
+                    list += ',';
+                list += name;
+            }
+            if (comma == std::string_view::npos)
+                break;
+            rest.remove_prefix(comma + 1);
+        }
+    }
+    return list;
+}
+
+// Whether a demuxer (FFmpeg names some demuxers with several comma-separated aliases, "mov,mp4,m4a,...")
+// is listed by a family.
+bool demuxerMatches(std::string_view familyDemuxers, std::string_view demuxerNames) {
+    while (!demuxerNames.empty()) {
+        const auto comma = demuxerNames.find(',');
+        if (listContains(familyDemuxers, demuxerNames.substr(0, comma)))
+            return true;
+        if (comma == std::string_view::npos)
+            break;
+        demuxerNames.remove_prefix(comma + 1);
+    }
+    return false;
+}
+
+// The family that admits this container and codec, or nullptr. A family that lists the container
+// wins over one that only knows the codec (ALAC in MP4 belongs to "alac", MP3 in WAV to "mp3").
+const Family* admittingFamily(std::uint64_t enabled, std::string_view demuxer, std::string_view codec) {
+    const auto table = families();
+    const Family* codecOnly = nullptr;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (!(enabled >> i & 1u) || !listContains(table[i].codecs, codec))
+            continue;
+        if (demuxerMatches(table[i].demuxers, demuxer))
+            return &table[i];
+        if (!codecOnly)
+            codecOnly = &table[i];
+    }
+    return codecOnly;
+}
+
+std::uint32_t channelType(const Family& family, std::string_view demuxer, const AVCodecParameters& par) {
+    if (family.name == "wav") {
+        if (par.codec_id == AV_CODEC_ID_PCM_F32LE || par.codec_id == AV_CODEC_ID_PCM_F64LE)
+            return kCtypeStreamWavFloat;
+        if (par.codec_tag == 1)
+            return kCtypeStreamWavPcm;
+        return kCtypeStreamWav | (par.codec_tag & 0xffffu);
+    }
+    if (family.name == "aac" && demuxerMatches("mov", demuxer))
+        return kCtypeStreamMp4;
+    if (family.name == "flac" && demuxerMatches("ogg", demuxer))
+        return kCtypeStreamFlacOgg;
+    return family.ctype;
+}
+
+// Reads a variable-length size of the Musepack SV8 format (7 bits a byte, high bit = more follows).
+bool readMusepackSize(const std::uint8_t*& p, const std::uint8_t* end, std::uint64_t& value) {
+    value = 0;
+    for (int i = 0; i < 9 && p < end; ++i) {
+        value = value << 7 | (*p & 0x7fu);
+        if (!(*p++ & 0x80u))
+            return true;
+    }
+    return false;
+}
+
+// The length in samples from a Musepack SV8 stream header ("SH" packet: sample count less the
+// beginning silence); 0 when the file does not start with one.
+std::int64_t musepack8Length(int fd) {
+    std::uint8_t head[64];
+    const ssize_t got = ::pread(fd, head, sizeof head, 0);
+    if (got < 8 || std::memcmp(head, "MPCK", 4) != 0 || std::memcmp(head + 4, "SH", 2) != 0)
+        return 0;
+    const std::uint8_t* p = head + 6;
+    const std::uint8_t* const end = head + got;
+    std::uint64_t packetSize = 0, samples = 0, silence = 0;
+    if (!readMusepackSize(p, end, packetSize) || end - p < 5)
+        return 0;
+    p += 5; // CRC and stream version
+    if (!readMusepackSize(p, end, samples) || !readMusepackSize(p, end, silence) || silence > samples)
+        return 0;
+    return static_cast<std::int64_t>(std::min<std::uint64_t>(samples - silence, INT64_MAX));
+}
+
+class FfmpegDecoder final : public Decoder {
+public:
+    // Opens the already checked file; false when anything fails.
+    explicit FfmpegDecoder(int fd, std::uint64_t enabled)
+        : file_(fd)
+        , enabled_(enabled) {}
+
+    bool open() {
+        const std::uint64_t enabled = enabled_;
+        const int fd = file_.fd;
+        const std::string whitelist = joinedDemuxers(enabled);
+        if (whitelist.empty())
+            return false;
+        fmt_.reset(avformat_alloc_context());
+        if (!fmt_)
+            return false;
+        fmt_->interrupt_callback = {&Deadline::expired, &deadline_};
+        AVDictionary* raw = nullptr;
+        av_dict_set(&raw, "protocol_whitelist", "file", 0);
+        av_dict_set(&raw, "format_whitelist", whitelist.c_str(), 0);
+        av_dict_set(&raw, "probesize", "1048576", 0);
+        av_dict_set(&raw, "analyzeduration", "1000000", 0);
+        av_dict_set(&raw, "fpsprobesize", "1", 0);
+        av_dict_set(&raw, "max_probe_packets", "64", 0);
+        std::unique_ptr<AVDictionary, DictCloser> options(raw);
+        // FFmpeg reopens the very file that was checked (same open file description's inode), so a
+        // path swapped for a FIFO after the check cannot reach it.
+        const std::string url = "file:/proc/self/fd/" + std::to_string(fd);
+        deadline_.arm();
+        AVFormatContext* ctx = fmt_.release();
+        raw = options.release();
+        const int opened = avformat_open_input(&ctx, url.c_str(), nullptr, &raw);
+        options.reset(raw);
+        if (opened < 0)
+            return false; // avformat_open_input frees the context on failure
+        fmt_.reset(ctx);
+        deadline_.arm();
+        if (avformat_find_stream_info(fmt_.get(), nullptr) < 0)
+            return false;
+
+        stream_ = av_find_best_stream(fmt_.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+        if (stream_ < 0)
+            return false;
+        AVStream* st = fmt_->streams[stream_];
+        const std::string_view demuxer = fmt_->iformat->name;
+        const Family* family = admittingFamily(enabled, demuxer, avcodec_get_name(st->codecpar->codec_id));
+        if (!family)
+            return false;
+        ctype_ = channelType(*family, demuxer, *st->codecpar);
+        oggDemuxer_ = demuxer == "ogg";
+
+        const AVCodec* codec = avcodec_find_decoder(st->codecpar->codec_id);
+        if (!codec)
+            return false;
+        codec_.reset(avcodec_alloc_context3(codec));
+        if (!codec_ || avcodec_parameters_to_context(codec_.get(), st->codecpar) < 0)
+            return false;
+        codec_->pkt_timebase = st->time_base;
+        codec_->thread_count = 1;
+        if (avcodec_open2(codec_.get(), codec, nullptr) < 0)
+            return false;
+        rate_ = codec_->sample_rate;
+        channels_ = codec_->ch_layout.nb_channels;
+        if (rate_ <= 0 || channels_ < 1 || channels_ > kMaxChannels)
+            return false;
+        origres_ = static_cast<std::uint32_t>(st->codecpar->bits_per_raw_sample > 0
+                                                  ? st->codecpar->bits_per_raw_sample
+                                                  : av_get_bytes_per_sample(codec_->sample_fmt) * 8);
+        if (av_sample_fmt_is_planar(codec_->sample_fmt) || codec_->sample_fmt == AV_SAMPLE_FMT_FLT ||
+            codec_->sample_fmt == AV_SAMPLE_FMT_DBL)
+            origres_ = static_cast<std::uint32_t>(st->codecpar->bits_per_raw_sample); // lossy: no fixed depth
+
+        pkt_.reset(av_packet_alloc());
+        frame_.reset(av_frame_alloc());
+        if (!pkt_ || !frame_)
+            return false;
+
+        lengthFrames_ = containerLength(*st, demuxer);
+        // Decode the first frame now: its timestamp is the origin of frame positions, and a file that
+        // yields no audio at all fails here rather than as a silent channel.
+        deadline_.arm();
+        if (!decodeFrame())
+            return false;
+        origin_ = pendingPts_ == AV_NOPTS_VALUE ? 0 : pendingPts_;
+        position_ = 0;
+        return true;
+    }
+
+    int sampleRate() const override { return rate_; }
+    int channels() const override { return channels_; }
+    std::uint32_t ctype() const override { return ctype_; }
+    std::uint32_t origres() const override { return origres_; }
+    std::int64_t lengthFrames() const override { return lengthFrames_; }
+
+    std::size_t read(float* out, std::size_t frames) override {
+        std::size_t written = 0;
+        if (!codec_)
+            return 0;
+        deadline_.arm();
+        while (written < frames) {
+            if (pendingPos_ == pendingFrames()) {
+                if (!decodeFrame())
+                    break;
+                continue;
+            }
+            const std::size_t n = std::min(frames - written, pendingFrames() - pendingPos_);
+            std::memcpy(out + written * channels_, pending_.data() + pendingPos_ * channels_,
+                        n * static_cast<std::size_t>(channels_) * sizeof(float));
+            pendingPos_ += n;
+            written += n;
+            position_ += static_cast<std::int64_t>(n);
+        }
+        return written;
+    }
+
+    bool seek(std::int64_t frame) override {
+        if (frame < 0 || (lengthFrames_ >= 0 && frame > lengthFrames_))
+            return false;
+        if (!codec_ && !reopen()) // a failed reopen left nothing to seek in
+            return false;
+        // Lossy codecs need some audio before the target to settle (MP3's bit reservoir, Opus's
+        // pre-roll), so land early and decode up to the frame.
+        const auto* desc = codec_->codec_descriptor;
+        const bool intraLossless =
+            desc && (desc->props & AV_CODEC_PROP_LOSSLESS) && (desc->props & AV_CODEC_PROP_INTRA_ONLY);
+        const std::int64_t preroll =
+            intraLossless ? 0
+                          : std::max<std::int64_t>(rate_ / 5, fmt_->streams[stream_]->codecpar->seek_preroll);
+        // FFmpeg's Ogg demuxer stamps the first packets after a seek with timestamps of another page, so
+        // Ogg seeks decode forward from the start: exact but linear in the target. The proper fix is a
+        // granule-position bisection of our own.
+        const std::int64_t landing = oggDemuxer_ ? 0 : std::max<std::int64_t>(0, frame - preroll);
+        if (seekContainer(landing) && decodeUpTo(frame, landing))
+            return true;
+        // A coarse index can land after the target: go back to the start and decode forward.
+        return landing != 0 && seekContainer(0) && decodeUpTo(frame, 0);
+    }
+
+private:
+    bool seekContainer(std::int64_t landing) {
+        if (landing == 0)
+            return reopen();
+        AVStream* st = fmt_->streams[stream_];
+        const std::int64_t ts = landing == 0
+                                    ? std::min<std::int64_t>(origin_, 0)
+                                    : origin_ + av_rescale_q(landing, AVRational{1, rate_}, st->time_base);
+        deadline_.arm();
+        if (avformat_seek_file(fmt_.get(), stream_, INT64_MIN, ts, ts, 0) < 0) {
+            // Some demuxers cannot seek by time; the start can always be reached by bytes.
+            if (landing != 0 || avformat_seek_file(fmt_.get(), stream_, 0, 0, 0, AVSEEK_FLAG_BYTE) < 0)
+                return false;
+        }
+        avcodec_flush_buffers(codec_.get());
+        drained_ = false;
+        ended_ = false;
+        clearPending();
+        return true;
+    }
+
+    // Starts over as freshly opened. A decoder flushed by a seek to the start does not reproduce the
+    // first pass (AAC, Speex and Musepack decode their first frames differently without the start-up
+    // state, and demuxers re-apply encoder-delay trimming unevenly), so looping reopens instead.
+    bool reopen() {
+        frame_.reset();
+        pkt_.reset();
+        swr_.reset();
+        swrFormat_ = -1;
+        codec_.reset();
+        fmt_.reset();
+        drained_ = false;
+        ended_ = false;
+        clearPending();
+        return open();
+    }
+
+    // After a container seek near `landing`, decodes and discards up to `frame`, placing frames by the
+    // decoded timestamps. False when the stream landed after the target or has no timestamps there.
+    bool decodeUpTo(std::int64_t frame, std::int64_t landing) {
+        AVStream* st = fmt_->streams[stream_];
+        if (pendingFrames() == 0 && !decodeFrame()) {
+            position_ = frame;
+            return frame == lengthFrames_;
+        }
+        std::int64_t at = 0;
+        if (pendingPts_ != AV_NOPTS_VALUE)
+            at = av_rescale_q(pendingPts_ - origin_, st->time_base, AVRational{1, rate_});
+        else if (landing != 0)
+            return false;
+        if (at > frame) {
+            if (landing != 0)
+                return false;
+            at = frame; // the start of the stream, whatever its first timestamp says
+        }
+        while (at + static_cast<std::int64_t>(pendingFrames()) <= frame) {
+            at += static_cast<std::int64_t>(pendingFrames());
+            if (!decodeFrame()) {
+                position_ = frame;
+                return at >= frame;
+            }
+        }
+        pendingPos_ = static_cast<std::size_t>(frame - at);
+        position_ = frame;
+        return true;
+    }
+
+    std::int64_t containerLength(const AVStream& st, std::string_view demuxer) const {
+        if (demuxer == "mpc8") {
+            // The Musepack SV8 demuxer's duration is off by whole seconds; its stream header is exact.
+            if (const std::int64_t samples = musepack8Length(file_.fd); samples > 0)
+                return samples;
+        }
+        if (st.duration != AV_NOPTS_VALUE && st.duration > 0) {
+            std::int64_t frames = av_rescale_q(st.duration, st.time_base, AVRational{1, rate_});
+            // Ogg granule positions count the pre-skip (Opus) that the decoder drops.
+            if (demuxer == "ogg" && st.codecpar->initial_padding > 0)
+                frames -= st.codecpar->initial_padding;
+            // The MPEG audio demuxer's duration includes the encoder delay it trims (its start time); the
+            // end padding stays in, so the length is within one frame.
+            if (demuxer == "mp3" && st.start_time != AV_NOPTS_VALUE && st.start_time > 0)
+                frames -= av_rescale_q(st.start_time, st.time_base, AVRational{1, rate_});
+            return frames;
+        }
+        if (fmt_->duration != AV_NOPTS_VALUE && fmt_->duration > 0)
+            return av_rescale_q(fmt_->duration, AVRational{1, AV_TIME_BASE}, AVRational{1, rate_});
+        return -1;
+    }
+
+    std::size_t pendingFrames() const { return pending_.size() / static_cast<std::size_t>(channels_); }
+    void clearPending() {
+        pending_.clear();
+        pendingPos_ = 0;
+        pendingPts_ = AV_NOPTS_VALUE;
+    }
+
+    // Decodes the next frame of the stream into pending_ (replacing what was there). False at the end,
+    // on a decode error, or when the stream changes shape; every later call then fails too.
+    bool decodeFrame() {
+        clearPending();
+        while (!ended_) {
+            const int got = avcodec_receive_frame(codec_.get(), frame_.get());
+            if (got == 0) {
+                const bool ok = convertFrame();
+                av_frame_unref(frame_.get());
+                if (!ok) {
+                    ended_ = true;
+                    return false;
+                }
+                if (pending_.empty())
+                    continue;
+                return true;
+            }
+            if (got != AVERROR(EAGAIN)) {
+                ended_ = true; // AVERROR_EOF after draining, or a decode error
+                return false;
+            }
+            if (drained_) {
+                ended_ = true;
+                return false;
+            }
+            if (!sendNextPacket()) {
+                ended_ = true;
+                return false;
+            }
+        }
+        return false;
+    }
+
+    bool sendNextPacket() {
+        while (true) {
+            const int r = av_read_frame(fmt_.get(), pkt_.get());
+            if (r < 0) {
+                // End of file (or a read error): flush the decoder so it hands out what it holds.
+                drained_ = true;
+                return avcodec_send_packet(codec_.get(), nullptr) >= 0;
+            }
+            if (pkt_->stream_index != stream_) {
+                av_packet_unref(pkt_.get());
+                continue;
+            }
+            const int sent = avcodec_send_packet(codec_.get(), pkt_.get());
+            av_packet_unref(pkt_.get());
+            if (sent == AVERROR_INVALIDDATA)
+                return false;
+            return sent >= 0 || sent == AVERROR(EAGAIN);
+        }
+    }
+
+    bool convertFrame() {
+        AVFrame& f = *frame_; // swr_alloc_set_opts2 takes non-const layouts
+        if (f.ch_layout.nb_channels != channels_ || f.sample_rate != rate_)
+            return false;
+        if (f.nb_samples <= 0)
+            return true;
+        if (!swr_ || f.format != swrFormat_) {
+            SwrContext* s = nullptr;
+            if (swr_alloc_set_opts2(&s, &f.ch_layout, AV_SAMPLE_FMT_FLT, rate_, &f.ch_layout,
+                                    static_cast<AVSampleFormat>(f.format), rate_, 0, nullptr) < 0)
+                return false;
+            swr_.reset(s);
+            if (swr_init(swr_.get()) < 0)
+                return false;
+            swrFormat_ = f.format;
+        }
+        pending_.resize(static_cast<std::size_t>(f.nb_samples) * static_cast<std::size_t>(channels_));
+        auto* dst = reinterpret_cast<std::uint8_t*>(pending_.data());
+        const int done = swr_convert(swr_.get(), &dst, f.nb_samples,
+                                     const_cast<const std::uint8_t**>(f.extended_data), f.nb_samples);
+        if (done < 0)
+            return false;
+        pending_.resize(static_cast<std::size_t>(done) * static_cast<std::size_t>(channels_));
+        pendingPts_ = f.pts != AV_NOPTS_VALUE ? f.pts : f.best_effort_timestamp;
+        return true;
+    }
+
+    FdCloser file_; // the checked file, kept open so a reopen reaches the same inode
+    std::uint64_t enabled_ = 0;
+    Deadline deadline_;
+    FormatPtr fmt_;
+    CodecPtr codec_;
+    SwrPtr swr_;
+    PacketPtr pkt_;
+    FramePtr frame_;
+    int swrFormat_ = -1;
+    int stream_ = -1;
+    int rate_ = 0;
+    int channels_ = 0;
+    std::uint32_t ctype_ = 0;
+    std::uint32_t origres_ = 0;
+    std::int64_t lengthFrames_ = -1;
+    std::int64_t origin_ = 0;
+    std::int64_t position_ = 0;
+    std::vector<float> pending_; // the current decoded frame, interleaved
+    std::size_t pendingPos_ = 0; // frames of pending_ already handed out
+    std::int64_t pendingPts_ = AV_NOPTS_VALUE;
+    bool oggDemuxer_ = false;
+    bool drained_ = false; // the decoder was sent the end-of-stream flush
+    bool ended_ = false;   // nothing more comes until a seek
+};
+
+} // namespace
+
+std::unique_ptr<Decoder> openFfmpegDecoder(const std::string& path, std::uint64_t enabledFamilies) {
+    silenceFfmpegLog();
+    // Only a local regular file gets to FFmpeg: O_NONBLOCK keeps a FIFO from blocking the open, and
+    // fstat rejects FIFOs, devices, sockets and directories at once.
+    FdCloser fd{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    if (fd.fd < 0)
+        return nullptr;
+    struct stat info {};
+    if (::fstat(fd.fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0)
+        return nullptr;
+    auto decoder = std::make_unique<FfmpegDecoder>(fd.release(), enabledFamilies);
+    if (!decoder->open())
+        return nullptr;
+    return decoder;
+}
+
+} // namespace orvu::engine::formats
