@@ -22,7 +22,8 @@ constexpr int rate = 44100;
 
 void loadAddOns(Engine& engine) {
     for (const auto& entry : std::filesystem::directory_iterator(ORVU_PLUGIN_DIR))
-        engine.pluginLoad(entry.path().string(), 0);
+        if (entry.path().extension() == ".so")
+            engine.pluginLoad(entry.path().string(), 0);
 }
 
 double cpuSeconds() {
