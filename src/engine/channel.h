@@ -72,6 +72,8 @@ public:
     int bytesPerFrame() const { return channels_ * 2; }
     const TagFields& tags();
     void beginShutdown(); // asks the decode thread to finish; the destructor joins it
+    // Adds an effect to the chain the output callback runs; false when the chain is full.
+    bool addEffect(std::unique_ptr<fx::Effect> effect) { return effects_.add(std::move(effect)); }
 
     // Output callback: adds this channel's sound for device frames [nowFrame, nowFrame + frames)
     // to the interleaved stereo buffer.

@@ -4,6 +4,7 @@
 
 #include "engine/cd/cd_door.h"
 #include "engine/channel.h"
+#include "engine/effects/effect.h"
 #include "engine/formats/formats.h"
 #include "engine/output.h"
 #include "engine/spectrum.h"
@@ -100,6 +101,7 @@ bool Engine::free() {
         output_->stop(); // no render runs from here on
     for (auto& slot : slots_)
         slot.store(nullptr, std::memory_order_release);
+    effects_.clear();
     channels_.clear();
     retired_.clear();
     output_.reset();
@@ -180,6 +182,7 @@ bool Engine::freeChannel(Handle handle, bool music) {
     for (auto& slot : slots_)
         if (slot.load(std::memory_order_relaxed) == it->second.get())
             slot.store(nullptr, std::memory_order_release);
+    std::erase_if(effects_, [&](const auto& entry) { return entry.second.channel == handle; });
     it->second->beginShutdown();
     // A render that began before the slot was cleared may still use the channel: keep it until the
     // output thread has completed a render call since.
@@ -292,6 +295,39 @@ std::int32_t Engine::channelGetData(Handle handle, float* buffer, std::uint32_t 
     channel->heardHistory(heard.data(), heard.size(), latencyFrames());
     spectrum_->magnitudes(heard.data(), buffer);
     return static_cast<std::int32_t>(Spectrum::size) * channel->bytesPerFrame();
+}
+
+Handle Engine::channelSetFX(Handle handle, std::uint32_t type, int priority) {
+    Channel* channel = find(handle);
+    if (!channel)
+        return 0;
+    const Handle effectHandle = nextHandle();
+    std::unique_ptr<fx::Effect> effect =
+        fx::makeEffect(type, effectHandle, priority, static_cast<int>(channel->info().freq),
+                       static_cast<int>(channel->info().chans));
+    fx::Effect* raw = effect.get();
+    if (!effect || !channel->addEffect(std::move(effect)))
+        return 0;
+    effects_.emplace(effectHandle, EffectEntry{handle, raw});
+    return effectHandle;
+}
+
+fx::Effect* Engine::findEffect(Handle fx) {
+    const auto it = effects_.find(fx);
+    return it == effects_.end() || !find(it->second.channel) ? nullptr : it->second.effect;
+}
+
+bool Engine::fxSetParameters(Handle fx, const void* record) {
+    fx::Effect* effect = findEffect(fx);
+    return effect && record != nullptr && effect->setParameters(record);
+}
+
+bool Engine::fxGetParameters(Handle fx, void* record) {
+    fx::Effect* effect = findEffect(fx);
+    if (!effect || record == nullptr)
+        return false;
+    effect->getParameters(record);
+    return true;
 }
 
 float Engine::getCPU() {

@@ -33,6 +33,9 @@ class Output;
 class Spectrum;
 class CdDoor;
 class FormatRegistry;
+namespace fx {
+class Effect;
+}
 
 class Engine {
 public:
@@ -81,6 +84,14 @@ public:
     // failure.
     std::int32_t channelGetData(Handle handle, float* buffer, std::uint32_t length);
 
+    // Effects (kFxDx8ParamEq, kFxDx8Echo, kFxDx8Reverb) run on the channel's output at its own rate,
+    // higher priority first. The effect's handle dies with its channel.
+    Handle channelSetFX(Handle handle, std::uint32_t type, int priority);
+    // `record` is the effect's record (ParamEqParameters, EchoParameters or ReverbParameters). A record
+    // with any field out of range is refused whole and the effect keeps its parameters.
+    bool fxSetParameters(Handle fx, const void* record);
+    bool fxGetParameters(Handle fx, void* record);
+
     float getCPU();
     std::string tagsRead(Handle handle, std::string_view format);
 
@@ -95,6 +106,7 @@ private:
     static constexpr std::size_t maxChannels = 64;
 
     Channel* find(Handle handle);
+    fx::Effect* findEffect(Handle fx);
     Handle adopt(std::unique_ptr<Decoder> decoder, std::uint32_t flags, const std::string& name, bool music);
     Handle addChannel(std::unique_ptr<Channel> channel);
     bool freeChannel(Handle handle, bool music);
@@ -112,6 +124,11 @@ private:
     std::unique_ptr<FormatRegistry> formats_;
     std::vector<Handle> plugins_;
     std::map<Handle, std::unique_ptr<Channel>> channels_;
+    struct EffectEntry {
+        Handle channel;
+        fx::Effect* effect; // owned by the channel's effect chain
+    };
+    std::map<Handle, EffectEntry> effects_;
     struct Retired {
         std::unique_ptr<Channel> channel;
         std::uint64_t epoch;

@@ -27,6 +27,23 @@ struct ParamEqParameters {
     float fGain = 0.0f;      // gain, dB
 };
 
+// Parameters of the reverb, in the engine's published field order.
+struct ReverbParameters {
+    float fInGain = 0.0f;          // input gain, dB (-96..0)
+    float fReverbMix = 0.0f;       // reverb mix, dB (-96..0); 0 is all reverb, no direct signal
+    float fReverbTime = 0.0f;      // reverb time (RT60), ms (0.001..3000)
+    float fHighFreqRTRatio = 0.0f; // high-frequency decay time as a fraction of fReverbTime (0.001..0.999)
+};
+
+// Parameters of the echo, in the engine's published field order.
+struct EchoParameters {
+    float fWetDryMix = 0.0f;    // share of the delayed signal in the output, % (0..100)
+    float fFeedback = 0.0f;     // share of each echo fed back into its line, % (0..100)
+    float fLeftDelay = 0.0f;    // ms (1..2000)
+    float fRightDelay = 0.0f;   // ms (1..2000)
+    std::int32_t lPanDelay = 0; // 1: left and right delays swap with each successive echo
+};
+
 } // namespace orvu::engine
 
 namespace orvu::engine {

@@ -29,11 +29,12 @@ public:
             const std::uint32_t before = serial_.load(std::memory_order_acquire);
             if (before & 1u)
                 continue;
-            const float from = from_.load(std::memory_order_relaxed);
-            const float to = to_.load(std::memory_order_relaxed);
-            const std::int64_t start = start_.load(std::memory_order_relaxed);
-            const std::int64_t duration = duration_.load(std::memory_order_relaxed);
-            std::atomic_thread_fence(std::memory_order_acquire);
+            // Acquire loads keep the second serial read after them (fences would do, but
+            // ThreadSanitizer does not model them).
+            const float from = from_.load(std::memory_order_acquire);
+            const float to = to_.load(std::memory_order_acquire);
+            const std::int64_t start = start_.load(std::memory_order_acquire);
+            const std::int64_t duration = duration_.load(std::memory_order_acquire);
             if (serial_.load(std::memory_order_relaxed) != before)
                 continue;
             if (duration <= 0 || frame >= start + duration)
@@ -54,11 +55,12 @@ public:
 
 private:
     void write(float from, float to, std::int64_t start, std::int64_t duration) {
+        // Release stores: a reader that sees any new field also sees the odd serial and retries.
         serial_.fetch_add(1, std::memory_order_acq_rel); // odd: write in progress
-        from_.store(from, std::memory_order_relaxed);
-        to_.store(to, std::memory_order_relaxed);
-        start_.store(start, std::memory_order_relaxed);
-        duration_.store(duration, std::memory_order_relaxed);
+        from_.store(from, std::memory_order_release);
+        to_.store(to, std::memory_order_release);
+        start_.store(start, std::memory_order_release);
+        duration_.store(duration, std::memory_order_release);
         serial_.fetch_add(1, std::memory_order_release);
     }
 

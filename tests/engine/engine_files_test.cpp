@@ -38,9 +38,11 @@ protected:
     void TearDown() override { std::filesystem::remove_all(scratch); }
 
     void loadAllAddOns() {
-        for (const auto& entry : std::filesystem::directory_iterator(ORVU_PLUGIN_DIR))
-            if (entry.path().extension() == ".so")
+        for (const auto& entry : std::filesystem::directory_iterator(ORVU_PLUGIN_DIR)) {
+            if (entry.path().extension() == ".so") {
                 ASSERT_NE(engine.pluginLoad(entry.path().string(), 0), 0u) << entry.path();
+            }
+        }
     }
 
     // Opens as the player does: a stream first, then a module.
