@@ -1,5 +1,13 @@
-// Purpose: the entry point: the application object, the main window, the message loop.
+// Purpose: the entry point: the application object, the seven windows in order, the message loop.
+#include "audio/effects_window.h"
+#include "audio/presets_window.h"
+#include "engine/engine.h"
+#include "options/options_dialog.h"
+#include "shell/about_window.h"
 #include "shell/main_window.h"
+#include "shell/termination.h"
+#include "shell/web_links_window.h"
+#include "visualization/visualization_window.h"
 
 #include <QApplication>
 
@@ -7,7 +15,23 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ORVU"));
 
-    orvu::TForm1 mainWindow;
-    mainWindow.show();
-    return QApplication::exec();
+    orvu::engine::Engine engine;
+    orvu::StartupContext context{QApplication::applicationDirPath() + u'/', QApplication::arguments().mid(1)};
+    orvu::TForm1 form1(engine, context);
+    if (!form1.FormCreate())
+        return 1;
+    orvu::TForm2 form2;
+    orvu::TForm3 form3;
+    orvu::TForm4 form4;
+    orvu::TForm5 form5;
+    orvu::TForm6 form6;
+    orvu::TForm7 form7;
+    form1.setVisualizationWindow(&form3);
+
+    // A termination request (a session ending, kill) closes the player as its close button does.
+    orvu::closeOnTermination(&form1);
+    form1.show();
+    const int result = QApplication::exec();
+    form1.FormDestroy();
+    return result;
 }

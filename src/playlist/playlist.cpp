@@ -3,7 +3,7 @@
 #include "shell/main_window.h"
 #include "shell/player_helpers.h"
 
-#include <QListWidget>
+#include "skin/list_box.h"
 
 namespace orvu {
 

@@ -1,23 +1,30 @@
-// Purpose: the player's one error box, and the guard that runs every event handler.
+// Purpose: the player's message boxes: the one error box, the other boxes captioned "ORVU", and the
+// guard that runs every event handler.
 #include "shell/error_box.h"
-
-#include <QMessageBox>
 
 namespace orvu {
 namespace {
 
-void showModalBox(const QString& text) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("ORVU"), text, QMessageBox::Ok);
+void showModalBox(const MessageBoxRequest& request) {
+    QMessageBox box(request.icon, request.caption, request.text, QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
-ErrorPresenter& presenter() {
-    static ErrorPresenter current;
+MessagePresenter& presenter() {
+    static MessagePresenter current;
     return current;
 }
 
 } // namespace
+
+void showMessageBox(const QString& text, QMessageBox::Icon icon, const QString& caption) {
+    const MessageBoxRequest request{text, caption, icon};
+    if (presenter())
+        presenter()(request);
+    else
+        showModalBox(request);
+}
 
 QString errorBoxText(const QString& message) {
     if (message.endsWith(u'.'))
@@ -26,14 +33,10 @@ QString errorBoxText(const QString& message) {
 }
 
 void showErrorBox(const QString& message) {
-    const QString text = errorBoxText(message);
-    if (presenter())
-        presenter()(text);
-    else
-        showModalBox(text);
+    showMessageBox(errorBoxText(message), QMessageBox::Critical);
 }
 
-ErrorPresenter setErrorPresenter(ErrorPresenter replacement) {
+MessagePresenter setMessagePresenter(MessagePresenter replacement) {
     return std::exchange(presenter(), std::move(replacement));
 }
 

@@ -1,8 +1,10 @@
-// Purpose: the player's one error box, and the guard that runs every event handler.
+// Purpose: the player's message boxes: the one error box, the other boxes captioned "ORVU", and the
+// guard that runs every event handler.
 #pragma once
 
 #include "shell/player_error.h"
 
+#include <QMessageBox>
 #include <QString>
 
 #include <exception>
@@ -11,16 +13,26 @@
 
 namespace orvu {
 
-// The text the box shows: the message with a period added when it ends without one.
+struct MessageBoxRequest {
+    QString text;
+    QString caption;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+// Shows a modal box with an OK button; the text is plain text (never rich text).
+void showMessageBox(const QString& text, QMessageBox::Icon icon,
+                    const QString& caption = QStringLiteral("ORVU"));
+
+// The text the error box shows: the message with a period added when it ends without one.
 QString errorBoxText(const QString& message);
 
-// Shows the error box: caption "ORVU", error icon, OK button, the text as plain text (never rich text).
+// Shows the error box: caption "ORVU", error icon, OK button.
 void showErrorBox(const QString& message);
 
-// Replaces how the box is shown (tests record the text instead of opening a modal box).
-// Returns the previous presenter; an empty function restores the real box.
-using ErrorPresenter = std::function<void(const QString& text)>;
-ErrorPresenter setErrorPresenter(ErrorPresenter presenter);
+// Replaces how boxes are shown (tests record them instead of opening modal boxes).
+// Returns the previous presenter; an empty function restores the real boxes.
+using MessagePresenter = std::function<void(const MessageBoxRequest&)>;
+MessagePresenter setMessagePresenter(MessagePresenter presenter);
 
 // Runs an event handler; an error it raises ends the handler and shows the error box, so no
 // exception ever reaches Qt's event loop.
@@ -37,12 +49,10 @@ void runGuarded(Handler&& handler) noexcept {
     }
 }
 
-// Wraps a handler for connect(): the slot runs it inside runGuarded.
+// Wraps a handler that takes no arguments for connect(): the slot runs it inside runGuarded.
 template <class Handler>
 auto guarded(Handler handler) {
-    return [handler = std::move(handler)](auto&&... args) {
-        runGuarded([&] { handler(std::forward<decltype(args)>(args)...); });
-    };
+    return [handler = std::move(handler)] { runGuarded(handler); };
 }
 
 } // namespace orvu

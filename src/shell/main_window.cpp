@@ -1,24 +1,352 @@
-// Purpose: TForm1, the main window and hub of the player: construction of the window and its controls.
+// Purpose: TForm1, the main window: its controls at their design places, captions, hints and fonts,
+// and the wiring of their events to the handlers.
 #include "shell/main_window.h"
 
-#include <QListWidget>
+#include "engine/engine.h"
+#include "shell/error_box.h"
+#include "skin/gauge.h"
+#include "skin/link_label.h"
+#include "skin/list_box.h"
+#include "skin/panel.h"
+#include "skin/scroll_bar.h"
+#include "skin/skin_manager.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSlider>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QToolButton>
+#include <QWheelEvent>
 
 namespace orvu {
+namespace {
 
-TForm1::TForm1(QWidget* parent)
-    : QWidget(parent) {
+QFont pixelFont(const QString& family, int pixels, bool bold = false) {
+    QFont font(family);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+QIcon standardIcon(QStyle::StandardPixmap pixmap) {
+    return QApplication::style()->standardIcon(pixmap);
+}
+
+const QString initialTagBarText = QStringLiteral(".:: Halvex MP3 Audio Player | No Audio Loaded ::..");
+
+struct BandColumn {
+    QSlider* TForm1::*slider;
+    const char* name;
+    const char* caption;
+};
+
+// The ten equalizer bands, left to right (Band1 .. Band10).
+constexpr BandColumn bandColumns[10] = {
+    {&TForm1::TrackBar1, "TrackBar1", "100"}, {&TForm1::trckbr1, "trckbr1", "200"},
+    {&TForm1::TrackBar2, "TrackBar2", "400"}, {&TForm1::TrackBar3, "TrackBar3", "600"},
+    {&TForm1::trckbr2, "trckbr2", "1K"},      {&TForm1::trckbr4, "trckbr4", "3K"},
+    {&TForm1::trckbr3, "trckbr3", "6K"},      {&TForm1::trckbr5, "trckbr5", "12K"},
+    {&TForm1::trckbr6, "trckbr6", "14K"},     {&TForm1::trckbr7, "trckbr7", "16K"},
+};
+
+} // namespace
+
+TForm1::TForm1(engine::Engine& engine, StartupContext context, QWidget* parent)
+    : QWidget(parent)
+    , Bass(engine)
+    , context_(std::move(context)) {
     setWindowTitle(QStringLiteral("ORVU"));
+    setObjectName(QStringLiteral("Form1"));
+    setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11));
     setFixedSize(designClientWidth, designClientHeight);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    sknmngr1 = new SkinManager(this);
     createControls();
+    createTimers();
+    connectHandlers();
+    qApp->installEventFilter(this); // the wheel over any control of this window moves the volume
 }
 
 TForm1::~TForm1() = default;
 
+QPushButton* TForm1::makeButton(QWidget* parent, const QRect& geometry, const QString& hint, QIcon icon) {
+    auto* button = new QPushButton(parent);
+    button->setGeometry(geometry);
+    button->setToolTip(hint);
+    button->setIcon(icon);
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+QToolButton* TForm1::makePanelButton(Panel* panel, int left, const QString& hint) {
+    auto* button = new QToolButton(panel);
+    button->setGeometry(left, 0, 9, 9); // moved 3 pixels down and right by the creation step
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    return button;
+}
+
+QLabel* TForm1::makeLabel(QWidget* parent, const QRect& geometry, const QString& caption, const QFont& font) {
+    auto* label = new QLabel(caption, parent);
+    label->setTextFormat(Qt::PlainText); // file names and tags are never markup
+    label->setGeometry(geometry);
+    label->setFont(font);
+    label->setWordWrap(false);
+    return label;
+}
+
 void TForm1::createControls() {
-    lst1 = new QListWidget(this);
+    createTopStrip();
+    createPlaylistPanel();
+    createInformationPanel();
+
+    trycn1 = new QSystemTrayIcon(this);
+    vis1 = new QAction(QStringLiteral("Visualization"), this);
+    vis1->setCheckable(true);
+}
+
+void TForm1::createTopStrip() {
+    lbl1 = makeLabel(this, {8, 8, 489, 18}, QStringLiteral("No Audio Loaded."),
+                     pixelFont(QStringLiteral("Trebuchet MS"), 13));
+    scrlbr1 = new ScrollBar(Qt::Horizontal, this);
+    scrlbr1->setGeometry(8, 32, 489, 17);
+    scrlbr1->setRange(0, 100);
+    scrlbr1->setSingleStep(5);
+    scrlbr1->setCursor(Qt::PointingHandCursor);
+
+    btn1 = makeButton(this, {8, 56, 65, 25}, QStringLiteral("Play."), standardIcon(QStyle::SP_MediaPlay));
+    btn2 = makeButton(this, {72, 56, 41, 25}, QStringLiteral("Pause."), standardIcon(QStyle::SP_MediaPause));
+    btn3 = makeButton(this, {112, 56, 41, 25}, QStringLiteral("Stop."), standardIcon(QStyle::SP_MediaStop));
+    btn6 = makeButton(this, {160, 56, 41, 25}, QStringLiteral("Rewind 5 Sec."),
+                      standardIcon(QStyle::SP_MediaSeekBackward));
+    btn7 = makeButton(this, {200, 56, 41, 25}, QStringLiteral("Forward 5 Sec."),
+                      standardIcon(QStyle::SP_MediaSeekForward));
+    btn8 = makeButton(this, {248, 56, 41, 25}, QStringLiteral("Previous Track."),
+                      standardIcon(QStyle::SP_MediaSkipBackward));
+    btn9 = makeButton(this, {288, 56, 41, 25}, QStringLiteral("Next Track."),
+                      standardIcon(QStyle::SP_MediaSkipForward));
+    btn26 = makeButton(this, {336, 56, 41, 25}, QStringLiteral("Play Random Track.."),
+                       standardIcon(QStyle::SP_BrowserReload));
+
+    scrlbr2 = new ScrollBar(Qt::Horizontal, this);
+    scrlbr2->setGeometry(392, 56, 105, 17);
+    scrlbr2->setRange(0, 100);
+    scrlbr2->setSingleStep(5);
+    scrlbr2->setToolTip(QStringLiteral("Volume : "));
+}
+
+void TForm1::createPlaylistPanel() {
+    spnl3 = new Panel(this);
+    spnl3->setObjectName(QStringLiteral("spnl3"));
+    spnl3->setNormalGeometry({8, 96, 489, 369});
+    btn14 = makePanelButton(spnl3, 0, QStringLiteral("Maximize"));
+    btn15 = makePanelButton(spnl3, 8, QStringLiteral("Restore"));
+    btn16 = makePanelButton(spnl3, 16, QStringLiteral("Minimize"));
+
+    lst1 = new ListBox(spnl3);
     lst1->setObjectName(QStringLiteral("lst1"));
-    lst1->setGeometry(24, 112, 457, 289);
-    lst1->setUniformItemSizes(true); // keeps long playlists fast to fill and scroll
+    lst1->setGeometry(16, 16, 457, 289);
+    lst1->setFont(pixelFont(QStringLiteral("Trebuchet MS"), 13));
+
+    const QFont buttonFont = font();
+    Button1 = makeButton(spnl3, {16, 312, 33, 25}, QStringLiteral("Add Files to Playlist..."),
+                         standardIcon(QStyle::SP_FileIcon));
+    btn4 = makeButton(spnl3, {48, 312, 33, 25}, QStringLiteral("Load Playlist..."),
+                      standardIcon(QStyle::SP_DialogOpenButton));
+    btn5 = makeButton(spnl3, {80, 312, 33, 25}, QStringLiteral("Save Playlist..."),
+                      standardIcon(QStyle::SP_DialogSaveButton));
+    btn10 = makeButton(spnl3, {120, 312, 33, 25}, QStringLiteral("Delete Selected (X)"),
+                       standardIcon(QStyle::SP_DialogDiscardButton));
+    sbtbtn1 = makeButton(spnl3, {152, 312, 33, 25}, QStringLiteral("Move Up (U)"),
+                         standardIcon(QStyle::SP_ArrowUp));
+    sbtbtn2 = makeButton(spnl3, {184, 312, 33, 25}, QStringLiteral("Move Down (D)"),
+                         standardIcon(QStyle::SP_ArrowDown));
+    sbtbtn3 = makeButton(spnl3, {216, 312, 33, 25}, QStringLiteral("Clear Playlist (A)"),
+                         standardIcon(QStyle::SP_DialogResetButton));
+    btn20 = makeButton(spnl3, {256, 312, 33, 25}, QStringLiteral("Shuffle (S)"),
+                       standardIcon(QStyle::SP_BrowserReload));
+    btn21 = makeButton(spnl3, {288, 312, 33, 25}, QStringLiteral("Delete Selected from Disk"),
+                       standardIcon(QStyle::SP_TrashIcon));
+    btn22 = makeButton(spnl3, {328, 312, 33, 25}, QStringLiteral("Generate HTML Playlist"),
+                       standardIcon(QStyle::SP_FileDialogDetailedView));
+
+    lbl15 = makeLabel(spnl3, {376, 320, 100, 16}, QStringLiteral("PL : 0/0"),
+                      pixelFont(QStringLiteral("Trebuchet MS"), 11));
+    lbl15->adjustSize();
+    lbl15->setToolTip(QStringLiteral("Playlist Status"));
+    lbl22 =
+        makeLabel(spnl3, {19, 344, 100, 14}, QStringLiteral("CPU"), pixelFont(QStringLiteral("Tahoma"), 9));
+    lbl22->adjustSize();
+    lbl22->setToolTip(QStringLiteral("CPU Usage For Decoding."));
+}
+
+void TForm1::createInformationPanel() {
+    spnl1 = new Panel(this);
+    spnl1->setObjectName(QStringLiteral("spnl1"));
+    spnl1->setNormalGeometry({504, 8, 313, 457});
+    btn11 = makePanelButton(spnl1, 0, QStringLiteral("Maximize"));
+    btn12 = makePanelButton(spnl1, 8, QStringLiteral("Restore"));
+    btn13 = makePanelButton(spnl1, 16, QStringLiteral("Minimize"));
+
+    const QFont timeFont = pixelFont(QStringLiteral("Trebuchet MS"), 35, true);
+    lbl2 = makeLabel(spnl1, {51, 16, 97, 43}, QStringLiteral("00:00"), timeFont);
+    lbl2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lbl4 = makeLabel(spnl1, {146, 16, 16, 43}, QStringLiteral("/"), timeFont);
+    lbl3 = makeLabel(spnl1, {162, 16, 97, 43}, QStringLiteral("00:00"), timeFont);
+
+    sg1 = new Gauge(Qt::Horizontal, spnl1);
+    sg1->setGeometry(16, 64, 281, 9);
+
+    const QFont tagFont = pixelFont(QStringLiteral("Trebuchet MS"), 13);
+    QFont boldTagFont = tagFont;
+    boldTagFont.setBold(true);
+    lbl27 = makeLabel(spnl1, {16, 88, 265, 18}, QStringLiteral("File : "), boldTagFont);
+    lbl18 = makeLabel(spnl1, {16, 112, 281, 18}, QStringLiteral("Artist : "), tagFont);
+    lbl28 = new LinkLabel(spnl1);
+    lbl28->setGeometry(16, 112, 281, 18);
+    QPalette linkPalette = lbl28->palette();
+    linkPalette.setColor(QPalette::WindowText, QColor(2, 124, 196));
+    lbl28->setPalette(linkPalette);
+    lbl17 = makeLabel(spnl1, {16, 128, 281, 18}, QStringLiteral("Title : "), tagFont);
+    lbl16 = makeLabel(spnl1, {16, 144, 281, 18}, QStringLiteral("Track : "), tagFont);
+    lbl19 = makeLabel(spnl1, {16, 160, 281, 18}, QStringLiteral("Album : "), tagFont);
+    lbl20 = makeLabel(spnl1, {16, 176, 281, 18}, QStringLiteral("Genre : "), tagFont);
+    lbl21 = makeLabel(spnl1, {16, 192, 281, 18}, QStringLiteral("Year : "), tagFont);
+    lbl23 = makeLabel(spnl1, {16, 208, 281, 18}, QStringLiteral("Sample Rate : "), tagFont);
+    lbl24 = makeLabel(spnl1, {16, 224, 281, 18}, QStringLiteral("Comment : "), tagFont);
+    for (QLabel* label :
+         {lbl16, lbl17, lbl19, lbl20, lbl21, lbl23, lbl24, lbl27, lbl1, static_cast<QLabel*>(lbl28)})
+        label->installEventFilter(this); // tool-tips set when the pointer enters
+    lbl28->raise();
+
+    const QFont bandFont = pixelFont(QStringLiteral("Tahoma"), 9);
+    for (int band = 0; band < 10; ++band) {
+        auto* slider = new QSlider(Qt::Vertical, spnl1);
+        slider->setObjectName(QString::fromLatin1(bandColumns[band].name));
+        slider->setRange(0, 30);
+        slider->setValue(15);
+        slider->setGeometry(16 + 24 * band, 264, 17, 97);
+        this->*bandColumns[band].slider = slider;
+        bandSliders[static_cast<std::size_t>(band)] = slider;
+        bandLabels[static_cast<std::size_t>(band)] = makeLabel(
+            spnl1, {16 + 24 * band, 364, 24, 12}, QString::fromLatin1(bandColumns[band].caption), bandFont);
+    }
+
+    sg2 = new Gauge(Qt::Vertical, spnl1);
+    sg2->setGeometry(272, 264, 9, 161);
+    sg5 = new Gauge(Qt::Vertical, spnl1);
+    sg5->setGeometry(280, 264, 9, 161);
+    sg3 = new Gauge(Qt::Vertical, spnl1);
+    sg3->hide();
+    sg4 = new Gauge(Qt::Vertical, spnl1);
+    sg4->hide();
+
+    btn23 = makeButton(spnl1, {16, 400, 33, 25}, QStringLiteral("Open/Close CD Door"),
+                       standardIcon(QStyle::SP_DriveCDIcon));
+    btn17 = makeButton(spnl1, {56, 400, 33, 25}, QString(), standardIcon(QStyle::SP_MediaVolume));
+    btn18 = makeButton(spnl1, {88, 400, 33, 25}, QStringLiteral("EQ Presets"),
+                       standardIcon(QStyle::SP_FileDialogListView));
+    btn19 = makeButton(spnl1, {120, 400, 33, 25}, QStringLiteral("Visualization"),
+                       standardIcon(QStyle::SP_ComputerIcon));
+    btn24 = makeButton(spnl1, {152, 400, 33, 25}, QStringLiteral("Dodu DU3 Vavo"),
+                       standardIcon(QStyle::SP_DriveNetIcon));
+    btn27 = makeButton(spnl1, {192, 400, 33, 25}, QStringLiteral("Screen Saver"),
+                       standardIcon(QStyle::SP_DesktopIcon));
+    btn25 = makeButton(spnl1, {224, 400, 33, 25}, QStringLiteral("Options"),
+                       standardIcon(QStyle::SP_FileDialogInfoView));
+
+    spnl4 = new QWidget(spnl1); // clips the tag label
+    spnl4->setGeometry(16, 432, 281, 17);
+    lbl31 =
+        makeLabel(spnl4, {224, 0, 10, 17}, initialTagBarText, pixelFont(QStringLiteral("Trebuchet MS"), 11));
+    QPalette tagPalette = lbl31->palette();
+    tagPalette.setColor(QPalette::WindowText, QColor(61, 61, 61));
+    lbl31->setPalette(tagPalette);
+    lbl31->adjustSize();
+    lbl31->installEventFilter(this);
+}
+
+void TForm1::createTimers() {
+    tmr1 = new QTimer(this);
+    tmr1->setInterval(100);
+    tmr2 = new QTimer(this);
+    tmr2->setInterval(100);
+    tmr3 = new QTimer(this);
+    tmr3->setInterval(1);
+    tmr3->setTimerType(Qt::PreciseTimer);
+}
+
+void TForm1::connectHandlers() {
+    connect(tmr2, &QTimer::timeout, this, guarded([this] { tmr2Timer(); }));
+    connect(btn11, &QToolButton::clicked, this, guarded([this] { btn11Click(); }));
+    connect(btn12, &QToolButton::clicked, this, guarded([this] { btn12Click(); }));
+    connect(btn13, &QToolButton::clicked, this, guarded([this] { btn13Click(); }));
+    connect(btn14, &QToolButton::clicked, this, guarded([this] { btn14Click(); }));
+    connect(btn15, &QToolButton::clicked, this, guarded([this] { btn15Click(); }));
+    connect(btn16, &QToolButton::clicked, this, guarded([this] { btn16Click(); }));
+    connect(scrlbr2, &ScrollBar::changed, this, guarded([this] { scrlbr2Change(); }));
+    connect(btn1, &QPushButton::clicked, this, guarded([this] { btn1Click(); }));
+    connect(Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
+    connect(lst1, &QListWidget::itemDoubleClicked, this, guarded([this] { lst1DblClick(); }));
+}
+
+void TForm1::setTagBarInterval(int milliseconds) {
+    tagBarInterval_ = milliseconds;
+    // An interval of 0 or less never fires, as a disabled timer.
+    if (milliseconds > 0) {
+        tmr2->setInterval(milliseconds);
+        if (!state.TagDragging)
+            tmr2->start();
+    } else {
+        tmr2->stop();
+    }
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this)
+            windowWheel(static_cast<QWheelEvent*>(event));
+        return false;
+    }
+    if (watched == lbl31) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            runGuarded([&] { lbl31MouseDown(static_cast<QMouseEvent*>(event)->position().toPoint().x()); });
+            return true;
+        case QEvent::MouseMove:
+            runGuarded([&] { lbl31MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint().x()); });
+            return true;
+        case QEvent::MouseButtonRelease:
+            runGuarded([&] { lbl31MouseUp(); });
+            return true;
+        default:
+            break;
+        }
+    } else if (event->type() == QEvent::Enter) {
+        if (auto* label = qobject_cast<QLabel*>(watched))
+            runGuarded([&] { labelMouseEnter(label); });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!std::exchange(shown_, true))
+        runGuarded([this] { FormShow(); });
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    runGuarded([this] { FormClose(); });
+    event->accept();
+    QApplication::quit(); // closing the main window ends the application, whatever else is open
 }
 
 } // namespace orvu

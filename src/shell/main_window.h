@@ -1,20 +1,39 @@
-// Purpose: TForm1, the main window and hub of the player: it owns the player state and the playlist.
+// Purpose: TForm1, the main window and hub of the player: it owns the player state, the playlist and the
+// controls that hold state. Its handlers are defined in the folder of the subsystem they belong to.
 #pragma once
 
 #include "engine/engine_types.h"
 #include "playlist/string_list.h"
 #include "shell/settings_file.h"
 
+#include <QIcon>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
 #include <memory>
 
-class QListWidget;
+class QAction;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QSystemTrayIcon;
+class QTimer;
+class QToolButton;
 
 namespace orvu {
+
+namespace engine {
+class Engine;
+}
+class Gauge;
+class LinkLabel;
+class ListBox;
+class Panel;
+class ScrollBar;
+class SkinManager;
 
 // The state the player's windows share, owned by the main window. Every field starts zeroed:
 // start-up fills it from the settings file.
@@ -37,29 +56,149 @@ struct PlayerState {
     bool TagDragging = false;               // a drag of the tag bar text is in progress
 };
 
+// What the process was started with: the application directory and the command-line arguments.
+struct StartupContext {
+    QString appDir;        // ends in '/'
+    QStringList arguments; // without the program name
+};
+
 class TForm1 : public QWidget {
     Q_OBJECT
 
 public:
     static constexpr int designClientWidth = 824;
     static constexpr int designClientHeight = 472;
+    // The design's outer window size is the client area plus a frame of 8 by 34 pixels; player modes
+    // give outer sizes, so the client area is the mode's size minus this frame.
+    static constexpr QSize designFrame{8, 34};
 
-    explicit TForm1(QWidget* parent = nullptr);
+    TForm1(engine::Engine& engine, StartupContext context, QWidget* parent = nullptr);
     ~TForm1() override;
 
     PlayerState state;
+    engine::Engine& Bass;
 
-    // Playlist: the name list lst1 (shown) and the path list lst3 (hidden), always index-aligned.
-    QListWidget* lst1 = nullptr;
-    StringList lst3;
+    // ---- Application shell: life cycle (shell/startup.cpp) ----
+    // The creation step; false when the engine cannot be used (the process must end).
+    bool FormCreate();
+    void FormShow();
+    void FormClose();
+    void FormDestroy();
+    void cbb2Change(); // applies SkinIndex to the skin engine
+    void ApplyPlayerMode(const QString& mode);
+    // Windows created after this one that start-up touches (the visualization window).
+    void setVisualizationWindow(QWidget* window) { Form3 = window; }
 
+    // ---- Application shell: layout, tag bar, modes (shell/main_window.cpp, shell/tag_bar.cpp) ----
+    void tmr2Timer();
+    void lbl31MouseDown(int x);
+    void lbl31MouseMove(int x);
+    void lbl31MouseUp();
+    void btn11Click();
+    void btn12Click();
+    void btn13Click();
+    void btn14Click();
+    void btn15Click();
+    void btn16Click();
+    void labelMouseEnter(QLabel* label);
+    void FormMouseWheelUp();
+    void FormMouseWheelDown();
+
+    // ---- Playback (playback/) ----
+    void lst1DblClick(); // load the selected entry
+    void AttachEqualizer();
+    void btn1Click();     // play
+    void scrlbr2Change(); // volume
+
+    // ---- Playlist (playlist/) ----
     void AddPlaylistEntry(const QString& path);
     // Replaces the playlist with a playlist file's entries; on a read error the playlist is kept.
     void ReadPlaylistFile(const QString& fileName);
     void WritePlaylistFile(const QString& fileName) const;
+    void Button1Click(); // add files
+
+    // ---- Controls ----
+    SkinManager* sknmngr1 = nullptr;
+    QSystemTrayIcon* trycn1 = nullptr;
+    QAction* vis1 = nullptr; // "Visualization", checked while the visualization window shows
+    QTimer* tmr1 = nullptr;  // status, 100 ms
+    QTimer* tmr2 = nullptr;  // tag bar, Tagbar/Speed ms
+    QTimer* tmr3 = nullptr;  // level meters, 1 ms
+
+    // Top strip.
+    QLabel* lbl1 = nullptr;
+    ScrollBar* scrlbr1 = nullptr;
+    QPushButton *btn1 = nullptr, *btn2 = nullptr, *btn3 = nullptr, *btn6 = nullptr, *btn7 = nullptr,
+                *btn8 = nullptr, *btn9 = nullptr, *btn26 = nullptr;
+    ScrollBar* scrlbr2 = nullptr;
+
+    // Playlist panel.
+    Panel* spnl3 = nullptr;
+    QToolButton *btn14 = nullptr, *btn15 = nullptr, *btn16 = nullptr;
+    ListBox* lst1 = nullptr;
+    StringList lst3; // paths, aligned with lst1
+    StringList lst4; // scratch lines of the HTML export
+    QPushButton *Button1 = nullptr, *btn4 = nullptr, *btn5 = nullptr, *btn10 = nullptr, *sbtbtn1 = nullptr,
+                *sbtbtn2 = nullptr, *sbtbtn3 = nullptr, *btn20 = nullptr, *btn21 = nullptr, *btn22 = nullptr;
+    QLabel *lbl15 = nullptr, *lbl22 = nullptr;
+
+    // Information panel.
+    Panel* spnl1 = nullptr;
+    QToolButton *btn11 = nullptr, *btn12 = nullptr, *btn13 = nullptr;
+    QLabel *lbl2 = nullptr, *lbl4 = nullptr, *lbl3 = nullptr;
+    Gauge* sg1 = nullptr;
+    QLabel *lbl27 = nullptr, *lbl18 = nullptr, *lbl17 = nullptr, *lbl16 = nullptr, *lbl19 = nullptr,
+           *lbl20 = nullptr, *lbl21 = nullptr, *lbl23 = nullptr, *lbl24 = nullptr;
+    LinkLabel* lbl28 = nullptr;
+    QSlider *TrackBar1 = nullptr, *trckbr1 = nullptr, *TrackBar2 = nullptr, *TrackBar3 = nullptr,
+            *trckbr2 = nullptr, *trckbr4 = nullptr, *trckbr3 = nullptr, *trckbr5 = nullptr,
+            *trckbr6 = nullptr, *trckbr7 = nullptr;
+    std::array<QSlider*, 10> bandSliders{}; // the ten above, Band1..Band10
+    std::array<QLabel*, 10> bandLabels{};
+    Gauge *sg2 = nullptr, *sg5 = nullptr, *sg3 = nullptr, *sg4 = nullptr;
+    QPushButton *btn23 = nullptr, *btn17 = nullptr, *btn18 = nullptr, *btn19 = nullptr, *btn24 = nullptr,
+                *btn27 = nullptr, *btn25 = nullptr;
+    QWidget* spnl4 = nullptr; // the tag bar strip
+    QLabel* lbl31 = nullptr;  // the tag label
+
+    int tagBarInterval() const { return tagBarInterval_; }
+    void setTagBarInterval(int milliseconds);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void windowWheel(QWheelEvent* event); // never marks the event handled
+    enum class LoadResult { Loaded, Failed };
+    LoadResult loadEntry(int index);
+    void releaseChannel();
+    bool applyLength(); // false when the length cannot be known: the file cannot be played
+    QString readTag(const char* format) const;
+    void showTags();
     void createControls();
+    void createTopStrip();
+    void createPlaylistPanel();
+    void createInformationPanel();
+    void createTimers();
+    void connectHandlers();
+    void readSettings();
+    void loadDefaultPlaylist();
+    void loadAddOns();
+    void runCommandLine();
+    void restoreVisualizationWindow();
+    void writeSettings();
+    QPushButton* makeButton(QWidget* parent, const QRect& geometry, const QString& hint, QIcon icon);
+    QToolButton* makePanelButton(Panel* panel, int left, const QString& hint);
+    QLabel* makeLabel(QWidget* parent, const QRect& geometry, const QString& caption, const QFont& font);
+
+    StartupContext context_;
+    QWidget* Form3 = nullptr;
+    bool shown_ = false;                     // the show step runs once per process
+    bool defaultPlaylistUnreadable_ = false; // never overwrite a playlist we could not read
+    int tagBarInterval_ = 100;
+    quint64 lastWheelTimestamp_ = 0;
 };
 
 } // namespace orvu

@@ -1,10 +1,10 @@
 // Purpose: the playlist operations keep the name list and the path list aligned.
 #include "shell/error_box.h"
 #include "shell/main_window.h"
+#include "skin/list_box.h"
 #include "support/error_message.h"
+#include "support/player_fixture.h"
 #include "support/temp_dir.h"
-
-#include <QListWidget>
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,8 @@ QStringList names(const QListWidget* list) {
 
 // Adding an entry appends its path to lst3 and its display name to lst1.
 TEST(Playlist, AddKeepsBothListsAligned) {
-    TForm1 window;
+    orvu::test::PlayerFixture player;
+    TForm1& window = player.build();
     window.AddPlaylistEntry(u"/music/a.mp3"_s);
     window.AddPlaylistEntry(u"b.ogg"_s);
     window.AddPlaylistEntry(u""_s);
@@ -39,7 +40,8 @@ TEST(Playlist, ReadReplacesAndWriteRoundTrips) {
     TempDir dir;
     const QString file = dir.file(u"x.orvl"_s);
     writeBytes(file, "/m/one.mp3\r\n\r\n/m/<i>two.mp3");
-    TForm1 window;
+    orvu::test::PlayerFixture player;
+    TForm1& window = player.build();
     window.AddPlaylistEntry(u"/old.mp3"_s);
     window.ReadPlaylistFile(file);
     EXPECT_EQ(window.lst3.items(), (QStringList{u"/m/one.mp3"_s, u""_s, u"/m/<i>two.mp3"_s}));
@@ -53,7 +55,8 @@ TEST(Playlist, ReadReplacesAndWriteRoundTrips) {
 // A playlist file that cannot be read raises the open error and leaves the playlist as it was.
 TEST(Playlist, FailedReadKeepsThePlaylist) {
     TempDir dir;
-    TForm1 window;
+    orvu::test::PlayerFixture player;
+    TForm1& window = player.build();
     window.AddPlaylistEntry(u"/keep.mp3"_s);
     EXPECT_THROW(window.ReadPlaylistFile(dir.file(u"missing.orvl"_s)), PlayerError);
     EXPECT_EQ(window.lst3.items(), QStringList{u"/keep.mp3"_s});

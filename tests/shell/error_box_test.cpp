@@ -1,5 +1,6 @@
 // Purpose: the error box's text and look, and the guard that keeps errors out of Qt's event loop.
 #include "shell/error_box.h"
+#include "support/message_recorder.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -9,20 +10,9 @@
 
 using namespace orvu;
 using namespace Qt::StringLiterals;
+using orvu::test::MessageRecorder;
 
 namespace {
-
-class ErrorRecorder {
-public:
-    ErrorRecorder() {
-        previous_ = setErrorPresenter([this](const QString& text) { shown.append(text); });
-    }
-    ~ErrorRecorder() { setErrorPresenter(std::move(previous_)); }
-    QStringList shown;
-
-private:
-    ErrorPresenter previous_;
-};
 
 // A period is added only when the message has none.
 TEST(ErrorBox, AddsAPeriodWhenMissing) {
@@ -33,24 +23,24 @@ TEST(ErrorBox, AddsAPeriodWhenMissing) {
 
 // Every kind of error a handler raises ends up in the box, and nothing escapes the guard.
 TEST(ErrorBox, GuardShowsEveryErrorAndSwallowsIt) {
-    ErrorRecorder recorder;
+    MessageRecorder recorder;
     runGuarded([] { throw PlayerError(u"Unable to write to /x/ORVU.ini"_s); });
     runGuarded([] { throw std::runtime_error("boom"); });
     runGuarded([] { throw 42; });
     bool ran = false;
     runGuarded([&] { ran = true; });
     EXPECT_TRUE(ran);
-    EXPECT_EQ(recorder.shown,
+    EXPECT_EQ(recorder.texts(),
               (QStringList{u"Unable to write to /x/ORVU.ini."_s, u"boom."_s, u"Unknown error."_s}));
 
-    int received = 0;
-    auto slot = guarded([&](int value) {
-        received = value;
+    bool received = false;
+    auto slot = guarded([&] {
+        received = true;
         throw PlayerError(u"Cannot open file \"a\". No such file or directory"_s);
     });
-    slot(7);
-    EXPECT_EQ(received, 7);
-    EXPECT_EQ(recorder.shown.last(), u"Cannot open file \"a\". No such file or directory."_s);
+    slot();
+    EXPECT_TRUE(received);
+    EXPECT_EQ(recorder.texts().last(), u"Cannot open file \"a\". No such file or directory."_s);
 }
 
 // The real box: caption "ORVU", error icon, OK, and markup shown as plain text.

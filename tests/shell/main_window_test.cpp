@@ -1,7 +1,7 @@
 // Purpose: the main window opens with its caption and design size, zeroed state, and closes cleanly.
 #include "shell/main_window.h"
-
-#include <QListWidget>
+#include "skin/list_box.h"
+#include "support/player_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,8 @@ namespace {
 
 // The window starts with caption "ORVU", a client area of 824 x 472 and every state field zeroed.
 TEST(MainWindow, StartsWithCaptionSizeAndZeroedState) {
-    TForm1 window;
+    orvu::test::PlayerFixture player;
+    TForm1& window = player.build();
     window.show();
     EXPECT_EQ(window.windowTitle(), u"ORVU"_s);
     EXPECT_EQ(window.size(), QSize(824, 472));

@@ -1,0 +1,109 @@
+// Purpose: loading the selected playlist entry into the playing channel, with its tags on display.
+#include "engine/engine.h"
+#include "shell/error_box.h"
+#include "shell/main_window.h"
+#include "shell/player_helpers.h"
+#include "skin/gauge.h"
+#include "skin/link_label.h"
+#include "skin/list_box.h"
+#include "skin/scroll_bar.h"
+
+#include <QFile>
+#include <QLabel>
+
+namespace orvu {
+namespace {
+
+constexpr std::uint32_t streamFlags = engine::kSampleLoop | engine::kSampleFx;
+constexpr std::uint32_t musicFlags = engine::kMusicRamp | engine::kSampleFx | engine::kSampleLoop;
+const QString artistSearchPrefix = QStringLiteral("http://www.google.com/search?q=");
+const QString cannotPlayText = QStringLiteral(
+    "ORVU Cannot Play this File. \r 1.1 File does not exist. \r 1.2 Unsupported format.\r 1.3 Missing Audio "
+    "Codecs for this Format.\r\rPlease Submit this File Format to ORVU Author.");
+
+} // namespace
+
+void TForm1::lst1DblClick() {
+    const int index = lst1->itemIndex();
+    if (index >= 0 && loadEntry(index) == LoadResult::Failed)
+        return;
+    scrlbr2Change();
+}
+
+TForm1::LoadResult TForm1::loadEntry(int index) {
+    state.CurrentFile = lst3.at(index);
+    if (!state.CurrentFile.isEmpty())
+        state.CurrentName = currentName(displayName(state.CurrentFile));
+    releaseChannel();
+    const std::string path = QFile::encodeName(state.CurrentFile).toStdString();
+    state.Channel = Bass.streamCreateFile(false, path, 0, 0, streamFlags);
+    if (state.Channel == 0)
+        state.Channel = Bass.musicLoad(false, path, 0, 0, musicFlags, 1);
+    Bass.channelSetAttribute(state.Channel, engine::kAttribVol, 0.0f);
+    lbl1->setText(displayName(state.CurrentFile));
+    AttachEqualizer();
+    Bass.channelPlay(state.Channel, false);
+
+    if (!applyLength()) {
+        showMessageBox(cannotPlayText, QMessageBox::Warning);
+        releaseChannel();
+        return LoadResult::Failed;
+    }
+    showTags();
+    return LoadResult::Loaded;
+}
+
+void TForm1::releaseChannel() {
+    Bass.musicFree(state.Channel);
+    Bass.streamFree(state.Channel);
+}
+
+bool TForm1::applyLength() {
+    std::int64_t length = Bass.channelGetLength(state.Channel, engine::kPosByte);
+    if (length != -1) {
+        scrlbr1->setMaximum(
+            static_cast<int>(roundHalfEven(Bass.channelBytes2Seconds(state.Channel, length))));
+        sg1->setMaxValue(scrlbr1->maximum());
+    } else if (Bass.channelGetLength(state.Channel, engine::kPosByte) == -1) {
+        return false;
+    }
+    length = Bass.channelGetLength(state.Channel, engine::kPosByte);
+    lbl3->setText(timeText(roundHalfEven(Bass.channelBytes2Seconds(state.Channel, length))));
+    return true;
+}
+
+QString TForm1::readTag(const char* format) const {
+    return QString::fromStdString(Bass.tagsRead(state.Channel, format));
+}
+
+void TForm1::showTags() {
+    const QString artist = readTag("%ARTI");
+    lbl16->setText(QStringLiteral("Track : ") + readTag("%TRCK"));
+    lbl17->setText(QStringLiteral("Title : ") + readTag("%TITL"));
+    lbl18->setText(QStringLiteral("Artist : ") + artist);
+    lbl19->setText(QStringLiteral("Album : ") + readTag("%ALBM"));
+    lbl20->setText(QStringLiteral("Genre : ") + readTag("%GNRE"));
+    lbl21->setText(QStringLiteral("Year : ") + readTag("%YEAR"));
+    lbl27->setText(QStringLiteral("File : ") + lbl1->text());
+    lbl24->setText(QStringLiteral("Comment : ") + readTag("%CMNT"));
+
+    Bass.channelGetInfo(state.Channel, &state.ChannelInfo);
+    const QString rate = QStringLiteral("Sample Rate : ") + QString::number(state.ChannelInfo.freq);
+    if (state.ChannelInfo.chans == 1)
+        lbl23->setText(rate + QStringLiteral(" Hz (Mono)"));
+    else if (state.ChannelInfo.chans == 2)
+        lbl23->setText(rate + QStringLiteral(" Hz (Stereo)"));
+
+    lbl28->setUrl(artistSearchPrefix +
+                  (artist.isEmpty() ? state.CurrentFile + QStringLiteral(" Artist") : artist));
+
+    QString tagBar = QStringLiteral(".:: ");
+    for (const QLabel* label : {lbl27, lbl16, lbl17, lbl18, lbl19, lbl20, lbl21, lbl23, lbl24})
+        tagBar += label->text() + QStringLiteral(" | ");
+    lbl31->setText(tagBar + QStringLiteral(" ::.."));
+    lbl31->adjustSize(); // keeps its left edge, takes the new text's width
+}
+
+void TForm1::AttachEqualizer() {}
+
+} // namespace orvu

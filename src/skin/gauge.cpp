@@ -1,0 +1,48 @@
+// Purpose: the skinned gauge: a bar that clamps its progress into its range and gives its percent done.
+#include "skin/gauge.h"
+
+#include "shell/player_helpers.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace orvu {
+
+Gauge::Gauge(Qt::Orientation orientation, QWidget* parent)
+    : QWidget(parent)
+    , orientation_(orientation) {}
+
+void Gauge::setMaxValue(int maximum) {
+    maximum_ = std::max(maximum, minimum_);
+    setProgress(progress_);
+    update();
+}
+
+void Gauge::setProgress(int progress) {
+    progress = std::clamp(progress, minimum_, maximum_);
+    if (progress == progress_)
+        return;
+    progress_ = progress;
+    update();
+}
+
+int Gauge::percentDone() const {
+    return gaugePercent(progress_, minimum_, maximum_);
+}
+
+void Gauge::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().base());
+    const int percent = percentDone();
+    QRect filled = rect();
+    if (orientation_ == Qt::Horizontal)
+        filled.setWidth(width() * percent / 100);
+    else
+        filled.setTop(height() - height() * percent / 100);
+    painter.fillRect(filled, palette().highlight());
+    painter.setPen(palette().mid().color());
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+} // namespace orvu
