@@ -1,6 +1,9 @@
 // Purpose: editing the playlist: adding files.
+#include "shell/error_box.h"
 #include "shell/file_dialogs.h"
 #include "shell/main_window.h"
+
+#include <QPushButton>
 
 namespace orvu {
 
@@ -18,6 +21,14 @@ void TForm1::Button1Click() {
                                                     {}});
     for (const QString& path : chosen)
         AddPlaylistEntry(path);
+}
+
+} // namespace orvu
+
+namespace orvu {
+
+void TForm1::connectPlaylistHandlers() {
+    connect(Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
 }
 
 } // namespace orvu

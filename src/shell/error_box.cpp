@@ -5,10 +5,11 @@
 namespace orvu {
 namespace {
 
-void showModalBox(const MessageBoxRequest& request) {
-    QMessageBox box(request.icon, request.caption, request.text, QMessageBox::Ok);
+QMessageBox::StandardButton showModalBox(const MessageBoxRequest& request) {
+    QMessageBox box(request.icon, request.caption, request.text, request.buttons);
     box.setTextFormat(Qt::PlainText);
     box.exec();
+    return box.standardButton(box.clickedButton());
 }
 
 MessagePresenter& presenter() {
@@ -18,12 +19,14 @@ MessagePresenter& presenter() {
 
 } // namespace
 
+QMessageBox::StandardButton askMessageBox(const QString& text, QMessageBox::Icon icon,
+                                          QMessageBox::StandardButtons buttons, const QString& caption) {
+    const MessageBoxRequest request{text, caption, icon, buttons};
+    return presenter() ? presenter()(request) : showModalBox(request);
+}
+
 void showMessageBox(const QString& text, QMessageBox::Icon icon, const QString& caption) {
-    const MessageBoxRequest request{text, caption, icon};
-    if (presenter())
-        presenter()(request);
-    else
-        showModalBox(request);
+    askMessageBox(text, icon, QMessageBox::Ok, caption);
 }
 
 QString errorBoxText(const QString& message) {

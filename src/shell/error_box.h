@@ -17,11 +17,17 @@ struct MessageBoxRequest {
     QString text;
     QString caption;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
 };
 
 // Shows a modal box with an OK button; the text is plain text (never rich text).
 void showMessageBox(const QString& text, QMessageBox::Icon icon,
                     const QString& caption = QStringLiteral("ORVU"));
+
+// Asks a question in a modal box with the given buttons; returns the button chosen.
+QMessageBox::StandardButton askMessageBox(const QString& text, QMessageBox::Icon icon,
+                                          QMessageBox::StandardButtons buttons,
+                                          const QString& caption = QStringLiteral("ORVU"));
 
 // The text the error box shows: the message with a period added when it ends without one.
 QString errorBoxText(const QString& message);
@@ -29,9 +35,9 @@ QString errorBoxText(const QString& message);
 // Shows the error box: caption "ORVU", error icon, OK button.
 void showErrorBox(const QString& message);
 
-// Replaces how boxes are shown (tests record them instead of opening modal boxes).
+// Replaces how boxes are shown (tests record them and answer instead of opening modal boxes).
 // Returns the previous presenter; an empty function restores the real boxes.
-using MessagePresenter = std::function<void(const MessageBoxRequest&)>;
+using MessagePresenter = std::function<QMessageBox::StandardButton(const MessageBoxRequest&)>;
 MessagePresenter setMessagePresenter(MessagePresenter presenter);
 
 // Runs an event handler; an error it raises ends the handler and shows the error box, so no

@@ -3,6 +3,7 @@
 #include "shell/main_window.h"
 
 #include "engine/engine.h"
+#include "playlist/playlist_ui_state.h"
 #include "shell/error_box.h"
 #include "skin/gauge.h"
 #include "skin/link_label.h"
@@ -60,7 +61,8 @@ constexpr BandColumn bandColumns[10] = {
 TForm1::TForm1(engine::Engine& engine, StartupContext context, QWidget* parent)
     : QWidget(parent)
     , Bass(engine)
-    , context_(std::move(context)) {
+    , context_(std::move(context))
+    , playlistUi_(std::make_unique<PlaylistUiState>()) {
     setWindowTitle(QStringLiteral("ORVU"));
     setObjectName(QStringLiteral("Form1"));
     setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11));
@@ -293,8 +295,8 @@ void TForm1::connectHandlers() {
     connect(btn16, &QToolButton::clicked, this, guarded([this] { btn16Click(); }));
     connect(scrlbr2, &ScrollBar::changed, this, guarded([this] { scrlbr2Change(); }));
     connect(btn1, &QPushButton::clicked, this, guarded([this] { btn1Click(); }));
-    connect(Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
     connect(lst1, &QListWidget::itemDoubleClicked, this, guarded([this] { lst1DblClick(); }));
+    connectPlaylistHandlers();
 }
 
 void TForm1::setTagBarInterval(int milliseconds) {

@@ -34,6 +34,7 @@ class ListBox;
 class Panel;
 class ScrollBar;
 class SkinManager;
+struct PlaylistUiState;
 
 // The state the player's windows share, owned by the main window. Every field starts zeroed:
 // start-up fills it from the settings file.
@@ -115,10 +116,29 @@ public:
     // Replaces the playlist with a playlist file's entries; on a read error the playlist is kept.
     void ReadPlaylistFile(const QString& fileName);
     void WritePlaylistFile(const QString& fileName) const;
-    void Button1Click(); // add files
+    void Button1Click();    // add files
+    void btn10Click();      // remove the selected entry
+    void sbtbtn1Click();    // move up
+    void sbtbtn2Click();    // move down
+    void sbtbtn3Click();    // clear
+    void Duplicate1Click(); // duplicate the selected entry
+    void Reverse1Click();   // reverse the order
+    void Shuffle1Click();   // shuffle
+    void ListMode1Click();  // list mode on or off
+    void lst1MouseMove();   // the name list's hint
+    // A key pressed while the name list has the focus; true when the key was taken.
+    bool lst1KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void btn4Click();                             // load a playlist file
+    void btn5Click();                             // save the playlist to a file
+    void WMDropFiles(const QStringList& dropped); // files dropped on the window
+    void btn21Click();                            // delete the selected file from disk
+    void AnotherLocation1Click();                 // copy the selected file to another location
+    void btn22Click();                            // export the playlist as HTML
+    void connectPlaylistHandlers();               // wires the playlist's controls and keys
 
     // ---- Controls ----
     SkinManager* sknmngr1 = nullptr;
+    QAction* ListMode1 = nullptr; // "List Mode", checked while list mode is on
     QSystemTrayIcon* trycn1 = nullptr;
     QAction* vis1 = nullptr; // "Visualization", checked while the visualization window shows
     QTimer* tmr1 = nullptr;  // status, 100 ms
@@ -165,6 +185,8 @@ public:
     void setTagBarInterval(int milliseconds);
 
 protected:
+    void dragEnterEvent(QDragEnterEvent* event) override; // playlist/
+    void dropEvent(QDropEvent* event) override;           // playlist/
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -194,6 +216,7 @@ private:
     QLabel* makeLabel(QWidget* parent, const QRect& geometry, const QString& caption, const QFont& font);
 
     StartupContext context_;
+    std::unique_ptr<PlaylistUiState> playlistUi_; // defined and used by playlist/
     QWidget* Form3 = nullptr;
     bool shown_ = false;                     // the show step runs once per process
     bool defaultPlaylistUnreadable_ = false; // never overwrite a playlist we could not read

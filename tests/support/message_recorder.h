@@ -11,7 +11,10 @@ namespace orvu::test {
 class MessageRecorder {
 public:
     MessageRecorder() {
-        previous_ = setMessagePresenter([this](const MessageBoxRequest& request) { boxes.append(request); });
+        previous_ = setMessagePresenter([this](const MessageBoxRequest& request) {
+            boxes.append(request);
+            return answer;
+        });
     }
     ~MessageRecorder() { setMessagePresenter(std::move(previous_)); }
     MessageRecorder(const MessageRecorder&) = delete;
@@ -25,6 +28,7 @@ public:
     }
 
     QList<MessageBoxRequest> boxes;
+    QMessageBox::StandardButton answer = QMessageBox::Ok; // what every box answers
 
 private:
     MessagePresenter previous_;
