@@ -24,9 +24,11 @@ int main(int argc, char* argv[]) {
     orvu::TForm3 form3;
     orvu::TForm4 form4;
     orvu::TForm5 form5;
-    orvu::TForm6 form6;
+    orvu::TForm6 form6(form1);
     orvu::TForm7 form7;
     form1.setVisualizationWindow(&form3);
+    form1.setPresetsWindow(&form5);
+    form1.setEffectsWindow(&form6);
 
     // A termination request (a session ending, kill) closes the player as its close button does.
     orvu::closeOnTermination(&form1);

@@ -1,9 +1,18 @@
-// Purpose: TForm6, the audio effects window.
+// Purpose: TForm6, the audio effects window: balance, disk speed, reverb and echo of the current track.
 #pragma once
+
+#include "engine/engine_types.h"
 
 #include <QWidget>
 
+class QLabel;
+class QPushButton;
+
 namespace orvu {
+
+class Panel;
+class ScrollBar;
+class TForm1;
 
 class TForm6 : public QWidget {
     Q_OBJECT
@@ -12,7 +21,42 @@ public:
     static constexpr int designClientWidth = 425;
     static constexpr int designClientHeight = 341;
 
-    explicit TForm6(QWidget* parent = nullptr);
+    explicit TForm6(TForm1& mainWindow, QWidget* parent = nullptr);
+
+    // Attaches reverb and echo to the current channel and applies all six sliders.
+    void fx();
+
+    void scrlbr1Change(); // balance
+    void scrlbr2Change(); // disk speed
+    void scrlbr3Change(); // reverb mix
+    void scrlbr4Change(); // echo mix
+    void scrlbr5Change(); // echo feedback
+    void scrlbr6Change(); // reverb time
+    void btn1Click();     // close
+    void btn2Click();     // centre the balance
+    void btn3Click();     // reset the speed
+    void btn4Click();     // reset the echo
+    void btn5Click();     // reset the reverb
+
+    engine::Handle ReverbFx = 0;
+    engine::Handle EchoFx = 0;
+    engine::ReverbParameters ReverbParams{};
+    engine::EchoParameters EchoParams{};
+
+    Panel* pnl1 = nullptr;
+    ScrollBar *scrlbr1 = nullptr, *scrlbr2 = nullptr, *scrlbr3 = nullptr, *scrlbr4 = nullptr,
+              *scrlbr5 = nullptr, *scrlbr6 = nullptr;
+    QPushButton *btn1 = nullptr, *btn2 = nullptr, *btn3 = nullptr, *btn4 = nullptr, *btn5 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    ScrollBar* makeSlider(const QString& caption, int top, int minimum, int maximum, int position);
+    QPushButton* makeButton(QWidget* parent, const QString& caption, const QRect& geometry);
+
+    TForm1& form1_;
 };
 
 } // namespace orvu

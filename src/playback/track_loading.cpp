@@ -104,6 +104,4 @@ void TForm1::showTags() {
     lbl31->adjustSize(); // keeps its left edge, takes the new text's width
 }
 
-void TForm1::AttachEqualizer() {}
-
 } // namespace orvu

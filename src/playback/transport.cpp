@@ -1,10 +1,46 @@
-// Purpose: the transport: play, and the volume slider.
+// Purpose: the transport: play, pause, stop, rewind and forward, previous, next, random, the seek bar and
+// the volume slider.
+#include "audio/effects_window.h"
 #include "engine/engine.h"
+#include "shell/error_box.h"
 #include "shell/main_window.h"
+#include "shell/player_random.h"
+#include "skin/gauge.h"
 #include "skin/list_box.h"
 #include "skin/scroll_bar.h"
 
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
 namespace orvu {
+
+void TForm1::connectPlaybackHandlers() {
+    connect(btn1, &QPushButton::clicked, this, guarded([this] { btn1Click(); }));
+    connect(btn2, &QPushButton::clicked, this, guarded([this] { btn2Click(); }));
+    connect(btn3, &QPushButton::clicked, this, guarded([this] { btn3Click(); }));
+    connect(btn6, &QPushButton::clicked, this, guarded([this] { btn6Click(); }));
+    connect(btn7, &QPushButton::clicked, this, guarded([this] { btn7Click(); }));
+    connect(btn8, &QPushButton::clicked, this, guarded([this] { btn8Click(); }));
+    connect(btn9, &QPushButton::clicked, this, guarded([this] { btn9Click(); }));
+    connect(btn26, &QPushButton::clicked, this, guarded([this] { btn26Click(); }));
+    connect(btn17, &QPushButton::clicked, this, guarded([this] { btn17Click(); }));
+    connect(btn18, &QPushButton::clicked, this, guarded([this] { btn18Click(); }));
+    connect(scrlbr1, &ScrollBar::scrolled, this,
+            [this](int code) { runGuarded([&] { scrlbr1Scroll(code); }); });
+    connect(scrlbr1, &ScrollBar::changed, this, guarded([this] { scrlbr1Change(); }));
+    connect(scrlbr2, &ScrollBar::changed, this, guarded([this] { scrlbr2Change(); }));
+    connect(tmr1, &QTimer::timeout, this, guarded([this] { tmr1Timer(); }));
+    connect(tmr3, &QTimer::timeout, this, guarded([this] { tmr3Timer(); }));
+    for (int band = 0; band < 10; ++band) {
+        ScrollBar* slider = bandSliders[static_cast<std::size_t>(band)];
+        connect(slider, &ScrollBar::changed, this, guarded([this, band] { bandChange(band); }));
+        connect(slider, &ScrollBar::scrolled, this, guarded([this, band] { bandScroll(band); }));
+    }
+    scrlbr1->installEventFilter(this); // Space plays
+    sg1->setMouseTracking(true);
+    sg1->installEventFilter(this);
+}
 
 void TForm1::btn1Click() {
     if (Bass.channelIsActive(state.Channel) == engine::kActivePaused) {
@@ -14,6 +50,69 @@ void TForm1::btn1Click() {
     if (lst1->itemIndex() == -1)
         lst1->setItemIndex(0);
     lst1DblClick();
+}
+
+void TForm1::btn2Click() {
+    Bass.channelPause(state.Channel);
+}
+
+void TForm1::btn3Click() {
+    Bass.channelSetPosition(state.Channel, 1, engine::kPosByte);
+    Bass.channelStop(state.Channel);
+}
+
+// The target is not clamped: the engine refuses a position before the start or past the end.
+void TForm1::btn6Click() {
+    const double target = scrlbr1->position() - 5;
+    Bass.channelSetPosition(state.Channel,
+                            static_cast<std::uint64_t>(Bass.channelSeconds2Bytes(state.Channel, target)),
+                            engine::kPosByte);
+}
+
+void TForm1::btn7Click() {
+    const double target = scrlbr1->position() + 5;
+    Bass.channelSetPosition(state.Channel,
+                            static_cast<std::uint64_t>(Bass.channelSeconds2Bytes(state.Channel, target)),
+                            engine::kPosByte);
+}
+
+void TForm1::btn8Click() {
+    const int index = lst1->itemIndex();
+    lst1->setItemIndex(index == 0 ? lst1->count() - 1 : index - 1); // nothing selected asks for -2: none
+    lst1DblClick();
+}
+
+void TForm1::btn9Click() {
+    Bass.channelSlideAttribute(state.Channel, engine::kAttribVol, 0.0f, 1000);
+    const int index = lst1->itemIndex();
+    lst1->setItemIndex(index == lst1->count() - 1 ? 0 : index + 1);
+    lst1DblClick();
+}
+
+void TForm1::btn26Click() {
+    lst1->setItemIndex(playerRandom(lst1->count()));
+    lst1DblClick();
+}
+
+void TForm1::scrlbr1Scroll(int code) {
+    if (Bass.channelIsActive(state.Channel) == engine::kActiveStopped)
+        tmr1->stop();
+    if (code != ScrollBar::EndScroll)
+        return;
+    Bass.channelSetPosition(state.Channel,
+                            static_cast<std::uint64_t>(Bass.channelSeconds2Bytes(
+                                state.Channel, static_cast<double>(scrlbr1->position()))),
+                            engine::kPosByte);
+    tmr1->start();
+}
+
+void TForm1::scrlbr1Change() {
+    scrlbr1->setToolTip(lbl2->text() + u'/' + lbl3->text());
+}
+
+void TForm1::scrlbr1KeyDown(int key) {
+    if (key == Qt::Key_Space)
+        btn1Click();
 }
 
 void TForm1::scrlbr2Change() {

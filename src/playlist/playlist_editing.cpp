@@ -1,8 +1,15 @@
-// Purpose: editing the playlist: adding files.
+// Purpose: editing the playlist (add, remove, move, clear, duplicate, reverse, shuffle), list mode,
+// the name list's hint and letter keys, and the wiring of the playlist's controls.
+#include "playlist/playlist_events.h"
 #include "shell/error_box.h"
 #include "shell/file_dialogs.h"
 #include "shell/main_window.h"
+#include "shell/player_helpers.h"
+#include "shell/player_random.h"
+#include "skin/list_box.h"
+#include "skin/panel.h"
 
+#include <QAction>
 #include <QPushButton>
 
 namespace orvu {
@@ -23,12 +30,152 @@ void TForm1::Button1Click() {
         AddPlaylistEntry(path);
 }
 
-} // namespace orvu
+void TForm1::btn10Click() {
+    const int index = lst1->itemIndex();
+    if (index == -1)
+        return;
+    lst1->removeItem(index);
+    lst3.removeAt(index);
+    lst1->setItemIndex(index); // the entry that followed; none when the last one went
+}
 
-namespace orvu {
+void TForm1::sbtbtn1Click() {
+    const int index = lst1->itemIndex();
+    const int count = lst1->count();
+    if (index == 0) {
+        // The first entry trades places with the last (a swap, not a rotation).
+        lst1->exchange(0, count - 1);
+        lst3.exchange(0, count - 1);
+        lst1->setItemIndex(count - 1);
+        return;
+    }
+    lst1->exchange(index, index - 1);
+    lst3.exchange(index, index - 1);
+}
+
+void TForm1::sbtbtn2Click() {
+    const int index = lst1->itemIndex();
+    const int count = lst1->count();
+    if (index == count - 1) {
+        // The last entry trades places with the first; on an empty list index 0 is refused.
+        lst1->exchange(0, count - 1);
+        lst3.exchange(0, count - 1);
+        return;
+    }
+    lst1->exchange(index, index + 1);
+    lst3.exchange(index, index + 1);
+}
+
+void TForm1::sbtbtn3Click() {
+    lst1->clear();
+    lst3.clear();
+}
+
+void TForm1::Duplicate1Click() {
+    const int index = lst1->itemIndex();
+    const QString name = lst1->checkedText(index); // refuses -1 before either list changes
+    const QString path = lst3.at(index);
+    lst1->insertText(index + 1, name);
+    lst3.insert(index + 1, path);
+}
+
+void TForm1::Reverse1Click() {
+    const int count = lst1->count();
+    // n/2 rounded halves-to-even: an odd count may add a pass that exchanges the middle with itself.
+    const auto passes = roundHalfEven(count / 2.0);
+    for (int k = 0; k < passes; ++k)
+        lst1->exchange(k, count - 1 - k);
+    for (int k = 0; k < passes; ++k)
+        lst3.exchange(k, count - 1 - k);
+}
+
+void TForm1::Shuffle1Click() {
+    const int count = lst1->count();
+    for (int pass = 0; pass < count; ++pass) {
+        const int a = playerRandom(count);
+        const int b = playerRandom(count);
+        lst1->exchange(b, a);
+        lst3.exchange(b, a);
+    }
+}
+
+void TForm1::ListMode1Click() {
+    if (!ListMode1->isChecked()) {
+        spnl3->systemCommand(Panel::commandMaximize);
+        lst1->systemCommand(Panel::commandMaximize);
+        ListMode1->setChecked(true);
+    } else {
+        spnl3->systemCommand(Panel::commandRestore);
+        lst1->systemCommand(Panel::commandRestore);
+        ListMode1->setChecked(false);
+    }
+}
+
+void TForm1::lst1MouseMove() {
+    const int index = lst1->itemIndex();
+    lst1->setToolTip(index == -1 ? QStringLiteral("No items selected.") : lst1->itemText(index));
+}
+
+bool TForm1::lst1KeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    // Ctrl+O, Ctrl+L, Ctrl+S and Ctrl+M belong to the main menu, which runs them instead.
+    if ((modifiers & ~Qt::KeypadModifier) == Qt::ControlModifier &&
+        (key == Qt::Key_O || key == Qt::Key_L || key == Qt::Key_S || key == Qt::Key_M))
+        return false;
+    // Otherwise Shift, Ctrl and Alt are not examined: Shift+X removes like X, Ctrl+A clears like A.
+    switch (key) {
+    case Qt::Key_X:
+        btn10Click();
+        return true;
+    case Qt::Key_U:
+        sbtbtn1Click();
+        return true;
+    case Qt::Key_D:
+        sbtbtn2Click();
+        return true;
+    case Qt::Key_A:
+        sbtbtn3Click();
+        return true;
+    case Qt::Key_P:
+        btn1Click();
+        return true;
+    case Qt::Key_S:
+        Shuffle1Click();
+        return true;
+    default:
+        return false;
+    }
+}
 
 void TForm1::connectPlaylistHandlers() {
     connect(Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
+    connect(btn10, &QPushButton::clicked, this, guarded([this] { btn10Click(); }));
+    connect(sbtbtn1, &QPushButton::clicked, this, guarded([this] { sbtbtn1Click(); }));
+    connect(sbtbtn2, &QPushButton::clicked, this, guarded([this] { sbtbtn2Click(); }));
+    connect(sbtbtn3, &QPushButton::clicked, this, guarded([this] { sbtbtn3Click(); }));
+    connect(btn20, &QPushButton::clicked, this, guarded([this] { Shuffle1Click(); }));
+    connect(btn4, &QPushButton::clicked, this, guarded([this] { btn4Click(); }));
+    connect(btn5, &QPushButton::clicked, this, guarded([this] { btn5Click(); }));
+    connect(btn21, &QPushButton::clicked, this, guarded([this] { btn21Click(); }));
+    connect(btn22, &QPushButton::clicked, this, guarded([this] { btn22Click(); }));
+
+    // The check mark is list mode's only record. Qt flips a checkable action's mark before it reports
+    // the trigger; the mark is put back first so that ListMode1Click reads the state it acts on.
+    ListMode1 = new QAction(QStringLiteral("List Mode"), this);
+    ListMode1->setObjectName(QStringLiteral("ListMode1"));
+    ListMode1->setCheckable(true);
+    ListMode1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    ListMode1->setShortcutContext(Qt::WindowShortcut);
+    addAction(ListMode1);
+    connect(ListMode1, &QAction::triggered, this, [this](bool checked) {
+        ListMode1->setChecked(!checked);
+        runGuarded([this] { ListMode1Click(); });
+    });
+
+    // The hint follows every mouse move over the list, so the viewport tracks the mouse.
+    lst1->viewport()->setMouseTracking(true);
+    auto* filter = new PlaylistEventFilter(*this, lst1);
+    lst1->installEventFilter(filter);
+    lst1->viewport()->installEventFilter(filter);
 }
 
 } // namespace orvu

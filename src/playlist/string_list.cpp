@@ -35,4 +35,10 @@ void StringList::move(qsizetype from, qsizetype to) {
     items_.move(from, to);
 }
 
+void StringList::exchange(qsizetype a, qsizetype b) {
+    checkIndex(a, items_.size());
+    checkIndex(b, items_.size());
+    items_.swapItemsAt(a, b);
+}
+
 } // namespace orvu

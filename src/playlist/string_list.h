@@ -18,6 +18,8 @@ public:
     void insert(qsizetype index, const QString& text); // index 0..count
     void removeAt(qsizetype index);
     void move(qsizetype from, qsizetype to);
+    // Trades the items at a and b; a is checked before b, and a refused index changes nothing.
+    void exchange(qsizetype a, qsizetype b);
     void assign(QStringList items) { items_ = std::move(items); }
     void clear() { items_.clear(); }
 

@@ -15,10 +15,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QSlider>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -42,7 +42,7 @@ QIcon standardIcon(QStyle::StandardPixmap pixmap) {
 const QString initialTagBarText = QStringLiteral(".:: Halvex MP3 Audio Player | No Audio Loaded ::..");
 
 struct BandColumn {
-    QSlider* TForm1::*slider;
+    ScrollBar* TForm1::*slider;
     const char* name;
     const char* caption;
 };
@@ -230,10 +230,12 @@ void TForm1::createInformationPanel() {
 
     const QFont bandFont = pixelFont(QStringLiteral("Tahoma"), 9);
     for (int band = 0; band < 10; ++band) {
-        auto* slider = new QSlider(Qt::Vertical, spnl1);
+        auto* slider = new ScrollBar(Qt::Vertical, spnl1);
         slider->setObjectName(QString::fromLatin1(bandColumns[band].name));
         slider->setRange(0, 30);
-        slider->setValue(15);
+        slider->setSingleStep(1);
+        slider->setPageStep(1);
+        slider->setPosition(15);
         slider->setGeometry(16 + 24 * band, 264, 17, 97);
         this->*bandColumns[band].slider = slider;
         bandSliders[static_cast<std::size_t>(band)] = slider;
@@ -241,6 +243,7 @@ void TForm1::createInformationPanel() {
             spnl1, {16 + 24 * band, 364, 24, 12}, QString::fromLatin1(bandColumns[band].caption), bandFont);
     }
 
+    // The level meters take float bit patterns read as integers (see tmr3Timer).
     sg2 = new Gauge(Qt::Vertical, spnl1);
     sg2->setGeometry(272, 264, 9, 161);
     sg5 = new Gauge(Qt::Vertical, spnl1);
@@ -249,6 +252,9 @@ void TForm1::createInformationPanel() {
     sg3->hide();
     sg4 = new Gauge(Qt::Vertical, spnl1);
     sg4->hide();
+    for (Gauge* meter : {sg2, sg3, sg4})
+        meter->setRange(980000000, 1080000000);
+    sg5->setRange(980000000, 1050000000);
 
     btn23 = makeButton(spnl1, {16, 400, 33, 25}, QStringLiteral("Open/Close CD Door"),
                        standardIcon(QStyle::SP_DriveCDIcon));
@@ -283,6 +289,8 @@ void TForm1::createTimers() {
     tmr3 = new QTimer(this);
     tmr3->setInterval(1);
     tmr3->setTimerType(Qt::PreciseTimer);
+    tmr1->start();
+    tmr3->start();
 }
 
 void TForm1::connectHandlers() {
@@ -293,9 +301,8 @@ void TForm1::connectHandlers() {
     connect(btn14, &QToolButton::clicked, this, guarded([this] { btn14Click(); }));
     connect(btn15, &QToolButton::clicked, this, guarded([this] { btn15Click(); }));
     connect(btn16, &QToolButton::clicked, this, guarded([this] { btn16Click(); }));
-    connect(scrlbr2, &ScrollBar::changed, this, guarded([this] { scrlbr2Change(); }));
-    connect(btn1, &QPushButton::clicked, this, guarded([this] { btn1Click(); }));
     connect(lst1, &QListWidget::itemDoubleClicked, this, guarded([this] { lst1DblClick(); }));
+    connectPlaybackHandlers();
     connectPlaylistHandlers();
 }
 
@@ -332,6 +339,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         default:
             break;
         }
+    } else if (watched == scrlbr1 && event->type() == QEvent::KeyPress) {
+        runGuarded([&] { scrlbr1KeyDown(static_cast<QKeyEvent*>(event)->key()); });
+    } else if (watched == sg1 && event->type() == QEvent::MouseMove) {
+        runGuarded([&] { sg1MouseMove(); });
     } else if (event->type() == QEvent::Enter) {
         if (auto* label = qobject_cast<QLabel*>(watched))
             runGuarded([&] { labelMouseEnter(label); });

@@ -18,7 +18,6 @@
 class QAction;
 class QLabel;
 class QPushButton;
-class QSlider;
 class QSystemTrayIcon;
 class QTimer;
 class QToolButton;
@@ -34,6 +33,7 @@ class ListBox;
 class Panel;
 class ScrollBar;
 class SkinManager;
+class TForm6;
 struct PlaylistUiState;
 
 // The state the player's windows share, owned by the main window. Every field starts zeroed:
@@ -107,9 +107,30 @@ public:
 
     // ---- Playback (playback/) ----
     void lst1DblClick(); // load the selected entry
-    void AttachEqualizer();
-    void btn1Click();     // play
+    void btn1Click();    // play
+    void btn2Click();    // pause
+    void btn3Click();    // stop
+    void btn6Click();    // rewind 5 seconds
+    void btn7Click();    // forward 5 seconds
+    void btn8Click();    // previous
+    void btn9Click();    // next
+    void btn26Click();   // random track
+    void scrlbr1Scroll(int code);
+    void scrlbr1Change(); // the seek bar's hint
+    void scrlbr1KeyDown(int key);
     void scrlbr2Change(); // volume
+    void tmr1Timer();     // status
+    void tmr3Timer();     // level meters
+    void sg1MouseMove();
+
+    // ---- Equalizer and effects (audio/) ----
+    void AttachEqualizer();
+    void bandChange(int band); // the gain handler of every band slider (Band1 = 0)
+    void bandScroll(int band); // a band slider moved by the user
+    void btn17Click();         // open the effects window
+    void btn18Click();         // open the preset window
+    void setEffectsWindow(TForm6* window) { Form6 = window; }
+    void setPresetsWindow(QWidget* window) { Form5 = window; }
 
     // ---- Playlist (playlist/) ----
     void AddPlaylistEntry(const QString& path);
@@ -170,10 +191,10 @@ public:
     QLabel *lbl27 = nullptr, *lbl18 = nullptr, *lbl17 = nullptr, *lbl16 = nullptr, *lbl19 = nullptr,
            *lbl20 = nullptr, *lbl21 = nullptr, *lbl23 = nullptr, *lbl24 = nullptr;
     LinkLabel* lbl28 = nullptr;
-    QSlider *TrackBar1 = nullptr, *trckbr1 = nullptr, *TrackBar2 = nullptr, *TrackBar3 = nullptr,
-            *trckbr2 = nullptr, *trckbr4 = nullptr, *trckbr3 = nullptr, *trckbr5 = nullptr,
-            *trckbr6 = nullptr, *trckbr7 = nullptr;
-    std::array<QSlider*, 10> bandSliders{}; // the ten above, Band1..Band10
+    ScrollBar *TrackBar1 = nullptr, *trckbr1 = nullptr, *TrackBar2 = nullptr, *TrackBar3 = nullptr,
+              *trckbr2 = nullptr, *trckbr4 = nullptr, *trckbr3 = nullptr, *trckbr5 = nullptr,
+              *trckbr6 = nullptr, *trckbr7 = nullptr;
+    std::array<ScrollBar*, 10> bandSliders{}; // the ten above, Band1..Band10
     std::array<QLabel*, 10> bandLabels{};
     Gauge *sg2 = nullptr, *sg5 = nullptr, *sg3 = nullptr, *sg4 = nullptr;
     QPushButton *btn23 = nullptr, *btn17 = nullptr, *btn18 = nullptr, *btn19 = nullptr, *btn24 = nullptr,
@@ -205,6 +226,7 @@ private:
     void createInformationPanel();
     void createTimers();
     void connectHandlers();
+    void connectPlaybackHandlers();
     void readSettings();
     void loadDefaultPlaylist();
     void loadAddOns();
@@ -218,6 +240,8 @@ private:
     StartupContext context_;
     std::unique_ptr<PlaylistUiState> playlistUi_; // defined and used by playlist/
     QWidget* Form3 = nullptr;
+    QWidget* Form5 = nullptr;
+    TForm6* Form6 = nullptr;
     bool shown_ = false;                     // the show step runs once per process
     bool defaultPlaylistUnreadable_ = false; // never overwrite a playlist we could not read
     int tagBarInterval_ = 100;

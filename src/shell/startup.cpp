@@ -15,7 +15,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
-#include <QSlider>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolButton>

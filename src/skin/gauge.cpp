@@ -14,8 +14,13 @@ Gauge::Gauge(Qt::Orientation orientation, QWidget* parent)
     , orientation_(orientation) {}
 
 void Gauge::setMaxValue(int maximum) {
-    maximum_ = std::max(maximum, minimum_);
-    setProgress(progress_);
+    setRange(minimum_, maximum);
+}
+
+void Gauge::setRange(int minimum, int maximum) {
+    minimum_ = minimum;
+    maximum_ = std::max(maximum, minimum);
+    progress_ = std::clamp(progress_, minimum_, maximum_);
     update();
 }
 

@@ -15,6 +15,8 @@ public:
     int maxValue() const { return maximum_; }
     int progress() const { return progress_; }
     void setMaxValue(int maximum);
+    // Sets both ends (maximum not below minimum) and clamps the progress into them.
+    void setRange(int minimum, int maximum);
     // Clamps into minimum..maximum; repaints only when the value changes.
     void setProgress(int progress);
     int percentDone() const;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QListWidget>
+#include <QRect>
 
 namespace orvu {
 
@@ -15,6 +16,28 @@ public:
     // -1 clears the selection; an index outside the list clears it too.
     void setItemIndex(int index);
     QString itemText(int index) const;
+
+    // The checked forms below refuse an index outside the list with the player's list error
+    // "List index out of bounds (<index>)" before anything changes.
+    QString checkedText(int index) const;
+    void insertText(int index, const QString& text); // index 0..count
+    void removeItem(int index);
+    // Trades the texts at a and b (a is checked first). A selection on a moves to b, one on b moves
+    // to a, so a selected entry stays selected wherever it goes.
+    void exchange(int a, int b);
+
+    // Panel::commandMaximize fills the parent's area (above its siblings); Panel::commandRestore
+    // returns to the place and size held before the first maximize. Other commands do nothing.
+    void systemCommand(int command);
+    bool isMaximized() const { return maximized_; }
+
+protected:
+    // The list's own hint (toolTip()) is what it shows on hover, whatever item is under the pointer.
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    QRect normal_;
+    bool maximized_ = false;
 };
 
 } // namespace orvu

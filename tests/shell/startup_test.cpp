@@ -17,7 +17,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QScreen>
-#include <QSlider>
 #include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -61,7 +60,7 @@ TEST(Startup, FirstStartUsesDefaultsAndCloseWritesEveryKey) {
     EXPECT_EQ(w.size(), QSize(824, 472)); // Normal: 832 x 506 with the frame
     const QSize screen = QGuiApplication::primaryScreen()->size();
     EXPECT_EQ(w.pos(), QPoint(screen.width() / 2 - 416, screen.height() / 2 - 253));
-    for (QSlider* band : w.bandSliders)
+    for (ScrollBar* band : w.bandSliders)
         EXPECT_EQ(band->value(), 15);
     EXPECT_EQ(w.state.PresetIndex, 0);
     EXPECT_FALSE(w.state.AutoEq);

@@ -2,10 +2,14 @@
 // own engine, message boxes recorded and file dialogs answered.
 #include "support/player_fixture.h"
 
+#include <QFile>
+
 namespace orvu::test {
 
 PlayerFixture::PlayerFixture()
     : engine(std::make_unique<engine::Engine>()) {
+    // The add-ons beside the "executable", as an installed player has them.
+    QFile::link(QStringLiteral(ORVU_PLUGIN_DIR), dir.file(QStringLiteral("plugins")));
     previousAnswerer_ = setFileDialogAnswerer([this](const FileDialogRequest& request) {
         dialogs.append(request);
         return dialogAnswer;
@@ -22,6 +26,8 @@ TForm1& PlayerFixture::build(const QStringList& arguments) {
     window = std::make_unique<TForm1>(*engine, StartupContext{dir.path() + u'/', arguments});
     visualization = std::make_unique<QWidget>();
     window->setVisualizationWindow(visualization.get());
+    effects = std::make_unique<TForm6>(*window);
+    window->setEffectsWindow(effects.get());
     return *window;
 }
 
@@ -37,6 +43,7 @@ void PlayerFixture::close() {
         return;
     window->close();
     window->FormDestroy();
+    effects.reset();
     window.reset();
     visualization.reset();
 }

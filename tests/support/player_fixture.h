@@ -2,6 +2,7 @@
 // own engine, message boxes recorded and file dialogs answered.
 #pragma once
 
+#include "audio/effects_window.h"
 #include "engine/engine.h"
 #include "shell/file_dialogs.h"
 #include "shell/main_window.h"
@@ -36,6 +37,7 @@ public:
     std::unique_ptr<engine::Engine> engine;
     std::unique_ptr<TForm1> window;
     std::unique_ptr<QWidget> visualization;
+    std::unique_ptr<TForm6> effects;
 
 private:
     FileDialogAnswerer previousAnswerer_;

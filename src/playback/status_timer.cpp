@@ -1,0 +1,101 @@
+// Purpose: the status timer (time, status line, playlist position, CPU, end of track) and the level meters.
+#include "engine/engine.h"
+#include "shell/main_window.h"
+#include "shell/player_helpers.h"
+#include "skin/gauge.h"
+#include "skin/list_box.h"
+#include "skin/scroll_bar.h"
+
+#include <QLabel>
+#include <QLocale>
+
+#include <array>
+#include <bit>
+#include <cmath>
+
+namespace orvu {
+namespace {
+
+// "%.2f" with four significant digits at most, in the locale's notation (fixed-point of precision 4).
+QString cpuText(float percent) {
+    const double value = std::isfinite(percent) ? percent : 0.0;
+    if (std::fabs(value) >= 10000.0)
+        return QLocale().toString(value, 'E', 3);
+    const int integerDigits =
+        std::fabs(value) < 1.0 ? 1 : static_cast<int>(std::floor(std::log10(std::fabs(value)))) + 1;
+    const double scale = std::pow(10.0, 4 - integerDigits);
+    return QLocale().toString(std::nearbyint(value * scale) / scale, 'f', 2);
+}
+
+struct MeterBin {
+    Gauge* TForm1::*gauge;
+    std::size_t element;
+};
+
+// Each level gauge shows one spectrum element: about 345 Hz, 4823 Hz, 9130 Hz and 11542 Hz at 44.1 kHz.
+constexpr std::array<MeterBin, 4> meterBins = {{
+    {&TForm1::sg2, 2},
+    {&TForm1::sg3, 28},
+    {&TForm1::sg4, 53},
+    {&TForm1::sg5, 67},
+}};
+
+} // namespace
+
+void TForm1::tmr1Timer() {
+    const auto heardSeconds = [this] {
+        return roundHalfEven(Bass.channelBytes2Seconds(
+            state.Channel, Bass.channelGetPosition(state.Channel, engine::kPosByte)));
+    };
+    scrlbr1->setPosition(static_cast<int>(std::max<std::int64_t>(heardSeconds(), 0)));
+    sg1->setProgress(scrlbr1->position());
+    lbl2->setText(timeText(heardSeconds()));
+
+    QString stateText;
+    switch (Bass.channelIsActive(state.Channel)) {
+    case engine::kActivePlaying:
+        stateText = QStringLiteral("Playing...");
+        break;
+    case engine::kActivePaused:
+        stateText = QStringLiteral("Paused.");
+        break;
+    case engine::kActiveStopped:
+        stateText = QStringLiteral("Stopped.");
+        break;
+    default: // stalled: no word
+        break;
+    }
+    if (!state.CurrentFile.isEmpty())
+        lbl1->setText(state.CurrentName + QStringLiteral(" | ") + stateText + QStringLiteral("( ") +
+                      QString::number(sg1->percentDone()) + QStringLiteral("% )"));
+
+    if (scrlbr1->position() == scrlbr1->maximum() - 1 && lst1->count() > 0) {
+        if (lst1->itemIndex() == -1)
+            lst1->setItemIndex(0);
+        if (lst1->itemText(lst1->itemIndex()) == displayName(state.CurrentFile))
+            btn9Click();
+        else
+            lst1DblClick();
+    }
+
+    lbl15->setText(QStringLiteral("PL : %1/%2").arg(lst1->itemIndex() + 1).arg(lst1->count()));
+    lbl22->setText(QStringLiteral("CPU : ") + cpuText(Bass.getCPU()) + u'%');
+}
+
+void TForm1::tmr3Timer() {
+    if (Bass.channelIsActive(state.Channel) != engine::kActivePlaying)
+        return;
+    std::array<float, 128> spectrum{};
+    if (Bass.channelGetData(state.Channel, spectrum.data(), engine::kDataFft256) < 0)
+        return;
+    // The float bit patterns read as integers grow with the logarithm of the magnitude: log meters.
+    for (const MeterBin& meter : meterBins)
+        (this->*meter.gauge)->setProgress(std::bit_cast<std::int32_t>(spectrum[meter.element]));
+}
+
+void TForm1::sg1MouseMove() {
+    sg1->setToolTip(scrlbr1->toolTip() + QStringLiteral(" (") + QString::number(sg1->percentDone()) +
+                    QStringLiteral("%)"));
+}
+
+} // namespace orvu

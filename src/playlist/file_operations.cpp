@@ -1,0 +1,68 @@
+// Purpose: the file operations on the selected entry (delete from disk, copy elsewhere) and the HTML
+// export of the playlist.
+#include "engine/engine.h"
+#include "playlist/html_export.h"
+#include "playlist/playlist_ui_state.h"
+#include "shell/atomic_file.h"
+#include "shell/error_box.h"
+#include "shell/file_dialogs.h"
+#include "shell/main_window.h"
+#include "skin/list_box.h"
+
+#include <QFile>
+#include <QTime>
+
+namespace orvu {
+
+void TForm1::btn21Click() {
+    // The question names no file, as the player always asked it.
+    if (askMessageBox(QStringLiteral("Dou you want to remove  from your computer?"), QMessageBox::Question,
+                      QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    const QString path = lst3.at(lst1->itemIndex()); // refuses -1 before anything is freed or deleted
+    if (path == state.CurrentFile) {
+        // One of the two applies; Channel keeps its now dead handle, CurrentFile its path.
+        Bass.musicFree(state.Channel);
+        Bass.streamFree(state.Channel);
+    }
+    // A file that cannot be deleted stays silently; its entry leaves the playlist all the same.
+    QFile::remove(path);
+    btn10Click();
+}
+
+void TForm1::AnotherLocation1Click() {
+    const int index = lst1->itemIndex();
+    const QString source = lst3.at(index); // refuses -1 before any dialog shows
+    const QStringList chosen =
+        askFileDialog(this, {FileDialogRequest::Kind::SaveFile, {}, {}, {}, lst1->itemText(index)});
+    if (chosen.isEmpty())
+        return;
+    // QFile::copy never replaces an existing target; a failed copy is silent.
+    QFile::copy(source, chosen.first());
+}
+
+void TForm1::btn22Click() {
+    // The document is built before the dialog opens, so it carries the time the command started.
+    QStringList names;
+    names.reserve(lst1->count());
+    for (int i = 0; i < lst1->count(); ++i)
+        names.append(lst1->itemText(i));
+    lst4.clear();
+    for (const QString& line : htmlPlaylistLines(names, longTimeText(QTime::currentTime())))
+        lst4.add(line);
+
+    const QStringList chosen = askFileDialog(this, {FileDialogRequest::Kind::SaveFile,
+                                                    {},
+                                                    QStringLiteral("HTML Documents (*.html)"),
+                                                    QStringLiteral("html"),
+                                                    playlistUi_->lastHtmlExport});
+    if (chosen.isEmpty())
+        return;
+    const QString& fileName = chosen.first();
+    playlistUi_->lastHtmlExport = fileName;
+    const QString reason = writeFileAtomically(fileName, htmlDocument(lst4.items()));
+    if (!reason.isEmpty())
+        throw PlayerError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason));
+}
+
+} // namespace orvu
