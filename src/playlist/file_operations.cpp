@@ -34,7 +34,7 @@ void TForm1::AnotherLocation1Click() {
     const int index = lst1->itemIndex();
     const QString source = lst3.at(index); // refuses -1 before any dialog shows
     const QStringList chosen =
-        askFileDialog(this, {FileDialogRequest::Kind::SaveFile, {}, {}, {}, lst1->itemText(index)});
+        askFileDialog(this, {FileDialogRequest::Kind::SaveFile, {}, {}, {}, lst1->itemText(index), false});
     if (chosen.isEmpty())
         return;
     // QFile::copy never replaces an existing target; a failed copy is silent.
@@ -55,7 +55,8 @@ void TForm1::btn22Click() {
                                                     {},
                                                     QStringLiteral("HTML Documents (*.html)"),
                                                     QStringLiteral("html"),
-                                                    playlistUi_->lastHtmlExport});
+                                                    playlistUi_->lastHtmlExport,
+                                                    false});
     if (chosen.isEmpty())
         return;
     const QString& fileName = chosen.first();

@@ -14,6 +14,9 @@ FileDialogAnswerer& answerer() {
 QStringList showDialog(QWidget* parent, const FileDialogRequest& request) {
     QFileDialog dialog(parent, request.title, QString(), request.filter);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    if (!request.proposedName.isEmpty())
+        dialog.selectFile(request.proposedName);
     switch (request.kind) {
     case FileDialogRequest::Kind::OpenFiles:
         dialog.setFileMode(QFileDialog::ExistingFiles);
@@ -24,7 +27,6 @@ QStringList showDialog(QWidget* parent, const FileDialogRequest& request) {
     case FileDialogRequest::Kind::SaveFile:
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.selectFile(request.proposedName);
         break;
     }
     if (dialog.exec() != QDialog::Accepted)

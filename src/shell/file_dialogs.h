@@ -14,9 +14,10 @@ struct FileDialogRequest {
     enum class Kind { OpenFiles, OpenFile, SaveFile };
     Kind kind = Kind::OpenFiles;
     QString title;
-    QString filter;        // Qt's form: "Description (*.a *.b)"
-    QString defaultSuffix; // without the dot
-    QString proposedName;
+    QString filter;               // Qt's form: "Description (*.a *.b)"
+    QString defaultSuffix;        // without the dot
+    QString proposedName;         // preselected in the dialog
+    bool confirmOverwrite = true; // a save dialog asks before replacing a file
 };
 
 // The chosen paths; empty when the user cancelled.

@@ -120,6 +120,7 @@ TEST(CopyToAnotherLocation, CopiesButNeverReplaces) {
     ASSERT_EQ(player.dialogs.size(), 1);
     EXPECT_EQ(player.dialogs[0].kind, FileDialogRequest::Kind::SaveFile);
     EXPECT_EQ(player.dialogs[0].proposedName, u"source.wav"_s);
+    EXPECT_FALSE(player.dialogs[0].confirmOverwrite); // the copy itself refuses to replace a file
     EXPECT_TRUE(player.dialogs[0].title.isEmpty());
     EXPECT_TRUE(player.dialogs[0].filter.isEmpty());
     EXPECT_TRUE(player.dialogs[0].defaultSuffix.isEmpty());
@@ -191,6 +192,7 @@ TEST(HtmlExport, EmptyAndTwoEntryPlaylists) {
     EXPECT_TRUE(player.dialogs[0].title.isEmpty());
     EXPECT_EQ(player.dialogs[0].filter, u"HTML Documents (*.html)"_s);
     EXPECT_EQ(player.dialogs[0].defaultSuffix, u"html"_s);
+    EXPECT_FALSE(player.dialogs[0].confirmOverwrite);
     EXPECT_EQ(window.lst4.items(), lines);
 
     window.AddPlaylistEntry(u"/m/a.mp3"_s);

@@ -116,6 +116,7 @@ TEST(PlaylistSave, RoundTripsThroughTheDialogs) {
     EXPECT_EQ(request.filter, u"ORVU Playlist (*.orvl)"_s);
     EXPECT_EQ(request.defaultSuffix, u"orvl"_s);
     EXPECT_EQ(request.proposedName, u"Playlist.orvl"_s);
+    EXPECT_TRUE(request.confirmOverwrite);
     EXPECT_EQ(window.lst1->itemIndex(), 2);
 
     window.sbtbtn3Click();
