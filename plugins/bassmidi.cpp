@@ -1,6 +1,7 @@
 // Purpose: the MIDI add-on: plays Standard MIDI Files through FluidSynth with the system's General MIDI
 // SoundFont, as stereo float at 44100 Hz.
 #include "engine/formats/plugin_api.h"
+#include "engine/formats/regular_file.h"
 
 #include <fluidsynth.h>
 
@@ -20,7 +21,7 @@ namespace {
 
 constexpr int kRate = 44100;
 constexpr std::uint32_t kCtypeMidi = 0x10d00; // kCtypeStreamMidi in formats.h
-constexpr off_t kMaxMidiBytes = 16 * 1024 * 1024;
+constexpr std::size_t kMaxMidiBytes = 16 * 1024 * 1024;
 constexpr const char* kSoundFonts[] = {"/usr/share/sounds/sf2/FluidR3_GM.sf2",
                                        "/usr/share/sounds/sf2/default-GM.sf2"};
 
@@ -199,34 +200,13 @@ void silenceLog() {
         fluid_set_log_function(level, nullptr, nullptr);
 }
 
-std::vector<unsigned char> readRegularFile(const char* path) {
-    std::vector<unsigned char> bytes;
-    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return bytes;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
-        info.st_size <= kMaxMidiBytes) {
-        bytes.resize(static_cast<std::size_t>(info.st_size));
-        std::size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-            if (n <= 0)
-                break;
-            got += static_cast<std::size_t>(n);
-        }
-        bytes.resize(got);
-    }
-    ::close(fd);
-    return bytes;
-}
-
 void* midiOpen(const char* path) {
     silenceLog();
     auto song = std::unique_ptr<Song>(new (std::nothrow) Song);
     if (!song)
         return nullptr;
-    song->file = readRegularFile(path);
+    const std::vector<char> bytes = orvu::engine::readRegularFile(path, kMaxMidiBytes);
+    song->file.assign(bytes.begin(), bytes.end());
     if (!parseTiming(song->file, song->timing))
         return nullptr;
     song->lengthFrames = std::llround(song->timing.secondsAt(song->timing.lastTick) * kRate);

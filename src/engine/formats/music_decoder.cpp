@@ -2,6 +2,7 @@
 // 44100 Hz with the length always known.
 #include "engine/engine_types.h"
 #include "engine/formats/formats.h"
+#include "engine/formats/regular_file.h"
 
 #include <libopenmpt/libopenmpt.hpp>
 
@@ -24,7 +25,7 @@ namespace {
 constexpr int kMusicRate = 44100;
 constexpr int kMusicChannels = 2;
 // Larger files are not tracker modules anyone plays; refusing them bounds the memory an open takes.
-constexpr off_t kMaxModuleBytes = 256 * 1024 * 1024;
+constexpr std::size_t kMaxModuleBytes = 256 * 1024 * 1024;
 
 // Swallows libopenmpt's log, which would otherwise go to stderr from the decode thread.
 class NullBuffer final : public std::streambuf {
@@ -118,34 +119,10 @@ private:
     std::string artist_;
 };
 
-// Reads a local regular file whole; empty when it is anything else. O_NONBLOCK keeps a FIFO from
-// blocking the open.
-std::vector<char> readRegularFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    std::vector<char> bytes;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
-        info.st_size <= kMaxModuleBytes) {
-        bytes.resize(static_cast<std::size_t>(info.st_size));
-        std::size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-            if (n <= 0)
-                break;
-            got += static_cast<std::size_t>(n);
-        }
-        bytes.resize(got);
-    }
-    ::close(fd);
-    return bytes;
-}
-
 } // namespace
 
 std::unique_ptr<Decoder> openMusicDecoder(const std::string& path, std::uint32_t flags) {
-    const std::vector<char> bytes = readRegularFile(path);
+    const std::vector<char> bytes = readRegularFile(path, kMaxModuleBytes);
     if (bytes.empty())
         return nullptr;
     try {

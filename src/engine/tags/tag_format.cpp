@@ -1,4 +1,5 @@
 // Purpose: the tag format language: "%TITL"-style field keywords, "%IFV2(x,a,b)"-style functions, escapes.
+#include "engine/tags/tag_text.h"
 #include "engine/tags/tags.h"
 
 #include <optional>
@@ -97,24 +98,6 @@ std::optional<char32_t> decodeOne(std::string_view s, std::size_t& length) {
     return cp;
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 enum class CaseMode { Upper, Lower, Capitalise };
 
 std::string mapCase(std::string_view text, CaseMode mode) {
@@ -137,7 +120,7 @@ std::string mapCase(std::string_view text, CaseMode mode) {
             }
             // A mapping that would change the encoded length is not done, so the text keeps its bytes.
             if (*cp < 0x80 || mapped >= 0x80) {
-                appendUtf8(out, mapped);
+                tags::appendUtf8(out, mapped);
             } else {
                 out.append(text.substr(0, length));
             }

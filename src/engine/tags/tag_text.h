@@ -7,6 +7,9 @@
 
 namespace orvu::engine::tags {
 
+// Appends the UTF-8 encoding of code point `cp`.
+void appendUtf8(std::string& out, char32_t cp);
+
 // True when `bytes` is well-formed UTF-8 (no overlong forms, surrogates or code points above U+10FFFF).
 bool isValidUtf8(std::string_view bytes);
 
