@@ -428,16 +428,22 @@ std::optional<float> Channel::attribute(std::uint32_t attribute, std::int64_t no
     }
 }
 
-void Channel::heardHistory(float* out, std::size_t count, std::int64_t latencyDeviceFrames) const {
+void Channel::heardSpectrum(Spectrum& fft, float* out, std::int64_t latencyDeviceFrames) {
     const std::int64_t end = historyWritten_.load(std::memory_order_acquire) -
                              static_cast<std::int64_t>(latencySourceFrames(latencyDeviceFrames));
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::int64_t index = end - static_cast<std::int64_t>(count) + static_cast<std::int64_t>(i);
-        out[i] =
-            index < 0
-                ? 0.0f
-                : history_[static_cast<std::size_t>(index) % historyFrames].load(std::memory_order_relaxed);
+    if (end != spectrumEnd_) {
+        std::array<float, Spectrum::size> heard{};
+        for (std::size_t i = 0; i < heard.size(); ++i) {
+            const std::int64_t index =
+                end - static_cast<std::int64_t>(heard.size()) + static_cast<std::int64_t>(i);
+            heard[i] = index < 0 ? 0.0f
+                                 : history_[static_cast<std::size_t>(index) % historyFrames].load(
+                                       std::memory_order_relaxed);
+        }
+        fft.magnitudes(heard.data(), spectrum_.data());
+        spectrumEnd_ = end;
     }
+    std::copy(spectrum_.begin(), spectrum_.end(), out);
 }
 
 const TagFields& Channel::tags() {

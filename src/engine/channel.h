@@ -15,6 +15,7 @@
 #include "engine/effect_chain.h"
 #include "engine/engine_types.h"
 #include "engine/slide.h"
+#include "engine/spectrum.h"
 #include "engine/tags/tags.h"
 
 #include <array>
@@ -67,8 +68,9 @@ public:
     bool slideAttribute(std::uint32_t attribute, float value, std::uint32_t ms, std::int64_t nowFrame);
     std::optional<float> attribute(std::uint32_t attribute, std::int64_t nowFrame) const;
     const ChannelInfo& info() const { return info_; }
-    // The newest `count` heard frames of the post-effect signal, channels averaged, oldest first.
-    void heardHistory(float* out, std::size_t count, std::int64_t latencyDeviceFrames) const;
+    // The spectrum of the newest heard frames of the post-effect signal, channels averaged. The output
+    // hands the mix over in blocks, so between two blocks the answer is the same and is not computed again.
+    void heardSpectrum(Spectrum& fft, float* out, std::int64_t latencyDeviceFrames);
     int bytesPerFrame() const { return channels_ * 2; }
     const TagFields& tags();
     void beginShutdown(); // asks the decode thread to finish; the destructor joins it
@@ -138,6 +140,8 @@ private:
     std::vector<float> sourceIn_; // input handed to the resampler
     std::array<std::atomic<float>, historyFrames> history_{};
     std::atomic<std::int64_t> historyWritten_{0};
+    std::int64_t spectrumEnd_ = -1; // control thread: where the cached spectrum was taken
+    std::array<float, Spectrum::bins> spectrum_{};
 
     std::thread decodeThread_;
 };

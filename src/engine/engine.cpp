@@ -291,9 +291,7 @@ std::int32_t Engine::channelGetData(Handle handle, float* buffer, std::uint32_t 
     Channel* channel = find(handle);
     if (!channel || buffer == nullptr || length != kDataFft256)
         return -1;
-    std::array<float, Spectrum::size> heard{};
-    channel->heardHistory(heard.data(), heard.size(), latencyFrames());
-    spectrum_->magnitudes(heard.data(), buffer);
+    channel->heardSpectrum(*spectrum_, buffer, latencyFrames());
     return static_cast<std::int32_t>(Spectrum::size) * channel->bytesPerFrame();
 }
 

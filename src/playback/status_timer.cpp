@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QLocale>
+#include <QTimer>
 
 #include <array>
 #include <bit>
@@ -79,12 +80,18 @@ void TForm1::tmr1Timer() {
     }
 
     lbl15->setText(QStringLiteral("PL : %1/%2").arg(lst1->itemIndex() + 1).arg(lst1->count()));
+    if (!tmr3->isActive() && Bass.channelIsActive(state.Channel) == engine::kActivePlaying)
+        tmr3->start(); // the level meters wake again once a track plays
     lbl22->setText(QStringLiteral("CPU : ") + cpuText(Bass.getCPU()) + u'%');
 }
 
 void TForm1::tmr3Timer() {
-    if (Bass.channelIsActive(state.Channel) != engine::kActivePlaying)
+    if (Bass.channelIsActive(state.Channel) != engine::kActivePlaying) {
+        // Nothing to show until a track plays again: a 1 ms timer costs wake-ups even when idle.
+        // The gauges keep their values; the status timer or a play restarts this timer.
+        tmr3->stop();
         return;
+    }
     std::array<float, 128> spectrum{};
     if (Bass.channelGetData(state.Channel, spectrum.data(), engine::kDataFft256) < 0)
         return;

@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QTimer>
 
 namespace orvu {
 namespace {
@@ -43,6 +44,7 @@ TForm1::LoadResult TForm1::loadEntry(int index) {
     lbl1->setText(displayName(state.CurrentFile));
     AttachEqualizer();
     Bass.channelPlay(state.Channel, false);
+    tmr3->start();
 
     if (!applyLength()) {
         showMessageBox(cannotPlayText, QMessageBox::Warning);

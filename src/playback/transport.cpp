@@ -45,6 +45,7 @@ void TForm1::connectPlaybackHandlers() {
 void TForm1::btn1Click() {
     if (Bass.channelIsActive(state.Channel) == engine::kActivePaused) {
         Bass.channelPlay(state.Channel, false);
+        tmr3->start();
         return;
     }
     if (lst1->itemIndex() == -1)

@@ -28,8 +28,10 @@ void Gauge::setProgress(int progress) {
     progress = std::clamp(progress, minimum_, maximum_);
     if (progress == progress_)
         return;
+    const int shown = percentDone();
     progress_ = progress;
-    update();
+    if (percentDone() != shown) // the bar is drawn by its percent: repaint only when that moves
+        update();
 }
 
 int Gauge::percentDone() const {

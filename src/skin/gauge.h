@@ -17,7 +17,7 @@ public:
     void setMaxValue(int maximum);
     // Sets both ends (maximum not below minimum) and clamps the progress into them.
     void setRange(int minimum, int maximum);
-    // Clamps into minimum..maximum; repaints only when the value changes.
+    // Clamps into minimum..maximum; repaints only when the percent shown changes.
     void setProgress(int progress);
     int percentDone() const;
 

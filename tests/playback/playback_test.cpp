@@ -329,9 +329,12 @@ TEST_F(PlaybackTest, LevelMetersTakeFloatBitPatterns) {
     EXPECT_GT(w->sg2->progress(), w->sg2->minValue());
 
     const int before = w->sg2->progress();
-    w->btn2Click(); // paused: the gauges keep their values
+    w->btn2Click(); // paused: the gauges keep their values, and the meter timer rests
     w->tmr3Timer();
     EXPECT_EQ(w->sg2->progress(), before);
+    EXPECT_FALSE(w->tmr3->isActive());
+    w->btn1Click(); // resumed: the meters run again
+    EXPECT_TRUE(w->tmr3->isActive());
 }
 
 // After a load the engine holds the bands' centres, 18 semitones and the sliders' gains; slider moves
