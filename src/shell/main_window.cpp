@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -32,6 +33,14 @@ QFont pixelFont(const QString& family, int pixels, bool bold = false) {
     QFont font(family);
     font.setPixelSize(pixels);
     font.setBold(bold);
+    return font;
+}
+
+// The font at the largest pixel size (up to its own) at which `sample` fits in `width` pixels: where the
+// family is missing, the fallback may be wider, and the time must not be cut.
+QFont fittedFont(QFont font, const QString& sample, int width) {
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(sample) > width)
+        font.setPixelSize(font.pixelSize() - 1);
     return font;
 }
 
@@ -179,13 +188,12 @@ void TForm1::createPlaylistPanel() {
     btn22 = makeButton(spnl3, {328, 312, 33, 25}, QStringLiteral("Generate HTML Playlist"),
                        standardIcon(QStyle::SP_FileDialogDetailedView));
 
-    lbl15 = makeLabel(spnl3, {376, 320, 100, 16}, QStringLiteral("PL : 0/0"),
+    // Sized for the longest texts the status timer writes ("PL : 99999/99999", "CPU : 100.00%").
+    lbl15 = makeLabel(spnl3, {376, 320, 105, 16}, QStringLiteral("PL : 0/0"),
                       pixelFont(QStringLiteral("Trebuchet MS"), 11));
-    lbl15->adjustSize();
     lbl15->setToolTip(QStringLiteral("Playlist Status"));
     lbl22 =
-        makeLabel(spnl3, {19, 344, 100, 14}, QStringLiteral("CPU"), pixelFont(QStringLiteral("Tahoma"), 9));
-    lbl22->adjustSize();
+        makeLabel(spnl3, {19, 344, 150, 14}, QStringLiteral("CPU"), pixelFont(QStringLiteral("Tahoma"), 9));
     lbl22->setToolTip(QStringLiteral("CPU Usage For Decoding."));
 }
 
@@ -197,7 +205,8 @@ void TForm1::createInformationPanel() {
     btn12 = makePanelButton(spnl1, 8, QStringLiteral("Restore"));
     btn13 = makePanelButton(spnl1, 16, QStringLiteral("Minimize"));
 
-    const QFont timeFont = pixelFont(QStringLiteral("Trebuchet MS"), 35, true);
+    const QFont timeFont =
+        fittedFont(pixelFont(QStringLiteral("Trebuchet MS"), 35, true), QStringLiteral("00:00"), 97);
     lbl2 = makeLabel(spnl1, {51, 16, 97, 43}, QStringLiteral("00:00"), timeFont);
     lbl2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lbl4 = makeLabel(spnl1, {146, 16, 16, 43}, QStringLiteral("/"), timeFont);
