@@ -54,15 +54,16 @@ struct BandColumn {
     ScrollBar* TForm1::*slider;
     const char* name;
     const char* caption;
+    const char* labelName;
 };
 
-// The ten equalizer bands, left to right (Band1 .. Band10).
+// The ten equalizer bands, left to right (Band1 .. Band10), with the labels under them.
 constexpr BandColumn bandColumns[10] = {
-    {&TForm1::TrackBar1, "TrackBar1", "100"}, {&TForm1::trckbr1, "trckbr1", "200"},
-    {&TForm1::TrackBar2, "TrackBar2", "400"}, {&TForm1::TrackBar3, "TrackBar3", "600"},
-    {&TForm1::trckbr2, "trckbr2", "1K"},      {&TForm1::trckbr4, "trckbr4", "3K"},
-    {&TForm1::trckbr3, "trckbr3", "6K"},      {&TForm1::trckbr5, "trckbr5", "12K"},
-    {&TForm1::trckbr6, "trckbr6", "14K"},     {&TForm1::trckbr7, "trckbr7", "16K"},
+    {&TForm1::TrackBar1, "TrackBar1", "100", "lbl5"}, {&TForm1::trckbr1, "trckbr1", "200", "lbl6"},
+    {&TForm1::TrackBar2, "TrackBar2", "400", "lbl7"}, {&TForm1::TrackBar3, "TrackBar3", "600", "lbl8"},
+    {&TForm1::trckbr2, "trckbr2", "1K", "lbl9"},      {&TForm1::trckbr4, "trckbr4", "3K", "lbl10"},
+    {&TForm1::trckbr3, "trckbr3", "6K", "lbl14"},     {&TForm1::trckbr5, "trckbr5", "12K", "lbl13"},
+    {&TForm1::trckbr6, "trckbr6", "14K", "lbl12"},    {&TForm1::trckbr7, "trckbr7", "16K", "lbl11"},
 };
 
 } // namespace
@@ -130,6 +131,8 @@ void TForm1::createTopStrip() {
     scrlbr1->setGeometry(8, 32, 489, 17);
     scrlbr1->setRange(0, 100);
     scrlbr1->setSingleStep(5);
+    scrlbr1->setPageStep(1);
+    scrlbr1->setFocusPolicy(Qt::StrongFocus); // it takes the keyboard: Space plays
     scrlbr1->setCursor(Qt::PointingHandCursor);
 
     btn1 = makeButton(this, {8, 56, 65, 25}, QStringLiteral("Play."), standardIcon(QStyle::SP_MediaPlay));
@@ -248,8 +251,10 @@ void TForm1::createInformationPanel() {
         slider->setGeometry(16 + 24 * band, 264, 17, 97);
         this->*bandColumns[band].slider = slider;
         bandSliders[static_cast<std::size_t>(band)] = slider;
-        bandLabels[static_cast<std::size_t>(band)] = makeLabel(
-            spnl1, {16 + 24 * band, 364, 24, 12}, QString::fromLatin1(bandColumns[band].caption), bandFont);
+        QLabel*& label = bandLabels[static_cast<std::size_t>(band)];
+        label = makeLabel(spnl1, {16 + 24 * band, 364, 24, 12},
+                          QString::fromLatin1(bandColumns[band].caption), bandFont);
+        label->setObjectName(QString::fromLatin1(bandColumns[band].labelName));
     }
 
     // The level meters take float bit patterns read as integers (see tmr3Timer).

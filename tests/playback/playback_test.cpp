@@ -247,6 +247,16 @@ TEST_F(PlaybackTest, SeekBarSeeksAtTheEndOfTheScroll) {
     EXPECT_EQ(w->scrlbr1->toolTip(), u"00:05/00:20"_s);
 }
 
+// Space on the seek bar is Play; the bar's arrows step 5 seconds and its track 1 second.
+TEST_F(PlaybackTest, SeekBarKeysAndSteps) {
+    const QString file = silence(u"a.wav"_s, 20.0);
+    w->AddPlaylistEntry(file);
+    QTest::keyClick(w->scrlbr1, Qt::Key_Space);
+    EXPECT_EQ(w->state.CurrentFile, file);
+    EXPECT_EQ(w->scrlbr1->singleStep(), 5);
+    EXPECT_EQ(w->scrlbr1->pageStep(), 1);
+}
+
 // The status line shows the name, the state and the percent: "Song.mp3 | Playing...( 42% )".
 TEST_F(PlaybackTest, StatusLineShowsNameStateAndPercent) {
     EXPECT_EQ(w->lbl1->text(), u"No Audio Loaded."_s);
