@@ -1,6 +1,7 @@
 // Purpose: playing a track through the real handlers: loading and tags, the transport, the status timer,
 // the level meters, the equalizer and the effects window, all on the real engine.
 #include "audio/effects_window.h"
+#include "engine/decoder.h"
 #include "engine/engine.h"
 #include "skin/gauge.h"
 #include "skin/link_label.h"
@@ -20,7 +21,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <bit>
+#include <chrono>
+#include <thread>
 
 using namespace orvu;
 using namespace Qt::StringLiterals;
@@ -279,6 +283,43 @@ TEST_F(PlaybackTest, StatusLineShowsNameStateAndPercent) {
     EXPECT_EQ(w->lbl1->text(), u"Song.mp3 | Paused.( 42% )"_s);
     w->sg1MouseMove();
     EXPECT_EQ(w->sg1->toolTip(), w->scrlbr1->toolTip() + u" (42%)"_s);
+}
+
+// A decoder that delivers nothing until it is released: the channel plays but stalls.
+class HeldDecoder final : public engine::Decoder {
+public:
+    explicit HeldDecoder(std::atomic<bool>& released)
+        : released_(released) {}
+    int sampleRate() const override { return 44100; }
+    int channels() const override { return 2; }
+    std::uint32_t ctype() const override { return engine::kCtypeStreamWavPcm; }
+    std::int64_t lengthFrames() const override { return 44100 * 100; }
+    std::size_t read(float*, std::size_t) override {
+        while (!released_.load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return 0;
+    }
+    bool seek(std::int64_t) override { return true; }
+
+private:
+    std::atomic<bool>& released_;
+};
+
+// A stalled channel shows no state word: "Song.mp3 | ( 0% )".
+TEST_F(PlaybackTest, StatusLineOfAStalledChannel) {
+    std::atomic<bool> released{false};
+    w->Bass.start();
+    w->state.Channel =
+        w->Bass.streamCreateDecoder(std::make_unique<HeldDecoder>(released), engine::kSampleLoop, "Song.mp3");
+    w->state.CurrentFile = u"/music/Song.mp3"_s;
+    w->state.CurrentName = u"Song.mp3"_s;
+    w->Bass.channelPlay(w->state.Channel, false);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return w->Bass.channelIsActive(w->state.Channel) == engine::kActiveStalled; }));
+    w->tmr1Timer();
+    EXPECT_EQ(w->lbl1->text(), u"Song.mp3 | ( 0% )"_s);
+    released = true;
+    w->Bass.streamFree(w->state.Channel);
 }
 
 // At the rounded length minus one the next entry plays; an entry the user selected meanwhile plays
