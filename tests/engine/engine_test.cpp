@@ -27,8 +27,8 @@ class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(engine.initManual(rate)); }
 
-    Handle open(const SineSpec& spec, std::uint32_t flags = kSampleLoop) {
-        return engine.streamCreateDecoder(makeSineDecoder(spec), flags, "sine.wav");
+    Handle open(const SineSpec& sine, std::uint32_t flags = kSampleLoop) {
+        return engine.streamCreateDecoder(makeSineDecoder(sine), flags, "sine.wav");
     }
 
     // Renders `frames` stereo frames in device-sized calls.
@@ -137,8 +137,8 @@ TEST_F(EngineTest, LengthsAndPositionsInBytesAndSeconds) {
 
 // The loop wraps with no discontinuity: a sine of whole periods stays smooth across the end.
 TEST_F(EngineTest, LoopsSeamlessly) {
-    const SineSpec spec{.lengthFrames = 4400}; // 44 whole periods of 441 Hz
-    const Handle h = open(spec);
+    const SineSpec sine{.lengthFrames = 4400}; // 44 whole periods of 441 Hz
+    const Handle h = open(sine);
     engine.channelPlay(h, false);
     const std::vector<float> l = left(5 * 4400 + 77);
     const double normalStep = 2.0 * M_PI * 441.0 / rate * 0.5;
@@ -149,12 +149,12 @@ TEST_F(EngineTest, LoopsSeamlessly) {
 
 // A decode error mid-file ends that pass there, and the loop goes on from the start.
 TEST_F(EngineTest, DecodeErrorEndsThePassAndLoops) {
-    SineSpec spec{.lengthFrames = 44100, .failAtFrame = 1000};
-    const Handle h = open(spec);
+    SineSpec sine{.lengthFrames = 44100, .failAtFrame = 1000};
+    const Handle h = open(sine);
     engine.channelPlay(h, false);
     const std::vector<float> l = left(3500);
     for (std::size_t n : {0u, 999u, 1000u, 1500u, 2000u, 3499u})
-        EXPECT_NEAR(l[n], sineSample(spec, static_cast<std::int64_t>(n % 1000)), 1e-6) << n;
+        EXPECT_NEAR(l[n], sineSample(sine, static_cast<std::int64_t>(n % 1000)), 1e-6) << n;
 }
 
 // Without the loop flag a stream stops at its end.
@@ -169,8 +169,8 @@ TEST_F(EngineTest, NonLoopingStreamStopsAtTheEnd) {
 
 // Pause keeps the place: silence while paused, then the signal continues sample for sample.
 TEST_F(EngineTest, PauseAndResumeContinueWhereTheyStood) {
-    const SineSpec spec{};
-    const Handle h = open(spec);
+    const SineSpec sine{};
+    const Handle h = open(sine);
     EXPECT_FALSE(engine.channelPause(h)); // not playing yet
     engine.channelPlay(h, false);
     render(3000);
@@ -181,14 +181,14 @@ TEST_F(EngineTest, PauseAndResumeContinueWhereTheyStood) {
     EXPECT_EQ(engine.channelGetPosition(h, kPosByte), position);
     engine.channelPlay(h, false);
     const std::vector<float> l = left(100);
-    EXPECT_NEAR(l[0], sineSample(spec, 3000), 1e-6);
-    EXPECT_NEAR(l[99], sineSample(spec, 3099), 1e-6);
+    EXPECT_NEAR(l[0], sineSample(sine, 3000), 1e-6);
+    EXPECT_NEAR(l[99], sineSample(sine, 3099), 1e-6);
 }
 
 // Stop keeps the position set just before it, and Play resumes there.
 TEST_F(EngineTest, StopThenPlayResumesAtThePositionSetBeforeStop) {
-    const SineSpec spec{};
-    const Handle h = open(spec);
+    const SineSpec sine{};
+    const Handle h = open(sine);
     engine.channelPlay(h, false);
     render(5000);
     ASSERT_TRUE(engine.channelSetPosition(h, 1, kPosByte)); // byte 1 rounds down to frame 0
@@ -199,8 +199,8 @@ TEST_F(EngineTest, StopThenPlayResumesAtThePositionSetBeforeStop) {
     EXPECT_EQ(rms(left(2048)), 0.0);
     engine.channelPlay(h, false);
     const std::vector<float> l = left(64);
-    EXPECT_NEAR(l[0], sineSample(spec, 20000), 1e-6);
-    EXPECT_NEAR(l[63], sineSample(spec, 20063), 1e-6);
+    EXPECT_NEAR(l[0], sineSample(sine, 20000), 1e-6);
+    EXPECT_NEAR(l[63], sineSample(sine, 20063), 1e-6);
 }
 
 // A 1000 ms volume slide to 0 is half way at 500 ms and silent within one device buffer of 1000 ms.

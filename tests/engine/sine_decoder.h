@@ -19,8 +19,8 @@ struct SineSpec {
 };
 
 // The value of every channel at source frame n.
-float sineSample(const SineSpec& spec, std::int64_t frame);
+float sineSample(const SineSpec& sine, std::int64_t frame);
 
-std::unique_ptr<engine::Decoder> makeSineDecoder(const SineSpec& spec);
+std::unique_ptr<engine::Decoder> makeSineDecoder(const SineSpec& sine);
 
 } // namespace orvu::test

@@ -21,9 +21,9 @@ void put32(QByteArray& out, std::uint32_t v) {
 
 } // namespace
 
-void writeWav(const QString& path, const WavSpec& spec) {
-    const auto frames = static_cast<std::uint32_t>(spec.seconds * spec.rate);
-    const auto dataBytes = frames * static_cast<std::uint32_t>(spec.channels) * 2;
+void writeWav(const QString& path, const WavSpec& wav) {
+    const auto frames = static_cast<std::uint32_t>(wav.seconds * wav.rate);
+    const auto dataBytes = frames * static_cast<std::uint32_t>(wav.channels) * 2;
     QByteArray out;
     out.reserve(static_cast<qsizetype>(44 + dataBytes));
     out.append("RIFF");
@@ -31,19 +31,18 @@ void writeWav(const QString& path, const WavSpec& spec) {
     out.append("WAVEfmt ");
     put32(out, 16);
     put16(out, 1);
-    put16(out, static_cast<std::uint16_t>(spec.channels));
-    put32(out, static_cast<std::uint32_t>(spec.rate));
-    put32(out, static_cast<std::uint32_t>(spec.rate * spec.channels * 2));
-    put16(out, static_cast<std::uint16_t>(spec.channels * 2));
+    put16(out, static_cast<std::uint16_t>(wav.channels));
+    put32(out, static_cast<std::uint32_t>(wav.rate));
+    put32(out, static_cast<std::uint32_t>(wav.rate * wav.channels * 2));
+    put16(out, static_cast<std::uint16_t>(wav.channels * 2));
     put16(out, 16);
     out.append("data");
     put32(out, dataBytes);
     for (std::uint32_t n = 0; n < frames; ++n) {
-        const double value = spec.frequency > 0.0
-                                 ? spec.amplitude * std::sin(2.0 * M_PI * spec.frequency * n / spec.rate)
-                                 : 0.0;
+        const double value =
+            wav.frequency > 0.0 ? wav.amplitude * std::sin(2.0 * M_PI * wav.frequency * n / wav.rate) : 0.0;
         const auto sample = static_cast<std::int16_t>(std::lround(value * 32767.0));
-        for (int c = 0; c < spec.channels; ++c)
+        for (int c = 0; c < wav.channels; ++c)
             put16(out, static_cast<std::uint16_t>(sample));
     }
     QFile file(path);

@@ -13,6 +13,6 @@ struct WavSpec {
     double amplitude = 0.5;
 };
 
-void writeWav(const QString& path, const WavSpec& spec);
+void writeWav(const QString& path, const WavSpec& wav);
 
 } // namespace orvu::test
