@@ -2,6 +2,8 @@
 // higher priority first and, among equal priorities, in the order the effects were added.
 #include "engine/effect_chain.h"
 
+#include "engine/effects/param_eq.h"
+
 #include <algorithm>
 
 namespace orvu::engine {
@@ -34,12 +36,27 @@ bool EffectChain::add(std::unique_ptr<fx::Effect> effect) {
     return true;
 }
 
-void EffectChain::process(float* samples, std::size_t frames, int /*channels*/) {
+void EffectChain::process(float* samples, std::size_t frames, int channels) {
     const Order* order = current_.load(std::memory_order_acquire);
     if (order == nullptr)
         return;
-    for (std::size_t i = 0; i < order->count; ++i)
-        order->effects[i]->process(samples, frames);
+    for (std::size_t i = 0; i < order->count;) {
+        fx::Effect* effect = order->effects[i];
+        if (channels != 2 || effect->band() == nullptr) {
+            effect->process(samples, frames);
+            ++i;
+            continue;
+        }
+        // A run of adjacent equalizer bands: one pass over the samples for all of them (a band on
+        // its own, or one gliding, is processed as before).
+        std::array<fx::ParamEq*, capacity> bands{};
+        std::size_t count = 0;
+        for (; i < order->count && order->effects[i]->band() != nullptr; ++i) {
+            order->effects[i]->takeParameters();
+            bands[count++] = order->effects[i]->band();
+        }
+        fx::ParamEq::processRun(bands.data(), count, samples, frames);
+    }
 }
 
 void EffectChain::reset() {

@@ -33,7 +33,8 @@ public:
     bool add(std::unique_ptr<fx::Effect> effect);
 
     // Output callback. Processes interleaved frames in place; each effect first takes any parameter
-    // record posted since the last block.
+    // record posted since the last block. Adjacent equalizer bands on a stereo channel are processed
+    // together in one pass over the samples.
     void process(float* samples, std::size_t frames, int channels);
     // Output callback. Clears every effect's state (delay lines, filter memories) after a seek or stop.
     void reset();

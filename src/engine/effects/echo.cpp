@@ -3,6 +3,7 @@
 #include "engine/effects/echo.h"
 
 #include "engine/effects/parameters.h"
+#include "engine/effects/simd.h"
 
 #include <algorithm>
 #include <bit>
@@ -68,6 +69,69 @@ void Echo::process(float* samples, std::size_t frames) {
     if (frames == 0)
         return;
     heard_ = true;
+    while (frames > 0) {
+        const auto gliding = static_cast<std::size_t>(
+            std::max({wet_.remaining(), feedback_.remaining(), inputGain_.remaining(), fade_.remaining()}));
+        const std::size_t run =
+            gliding > 0 ? processGliding(samples, std::min(frames, gliding)) : processSteady(samples, frames);
+        samples += run * channels_;
+        frames -= run;
+    }
+}
+
+std::size_t Echo::processSteady(float* samples, std::size_t frames) {
+    // One stretch: no ring wraps inside it, and it is no longer than any tap's delay, so no frame of it
+    // reads what another frame of it writes and four frames can go at once.
+    std::size_t run = std::min(frames, size_ - write_);
+    std::array<const float*, maxChannels> read{};
+    for (std::size_t ch = 0; ch < channels_; ++ch) {
+        const Tap& tap = taps_[ch];
+        const std::size_t from = (write_ - tap.delay) & (size_ - 1);
+        run = std::min({run, tap.delay, size_ - from});
+        read[ch] = lines_.data() + tap.line * size_ + from;
+    }
+    const float wet = wet_.value();
+    const float feedback = feedback_.value();
+    const float inputGain = inputGain_.value();
+    float* line = lines_.data() + write_;
+    std::size_t i = 0;
+    if (channels_ == 2) {
+        const float* readLeft = read[0];
+        const float* readRight = read[1];
+        float* left = line;
+        float* right = line + size_;
+        for (; i + 4 <= run; i += 4) {
+            float* s = samples + 2 * i;
+            const F4 a = load4(s);
+            const F4 b = load4(s + 4);
+            const F4 x0 = __builtin_shuffle(a, b, I4{0, 2, 4, 6});
+            const F4 x1 = __builtin_shuffle(a, b, I4{1, 3, 5, 7});
+            const F4 d0 = load4(readLeft + i);
+            const F4 d1 = load4(readRight + i);
+            store4(left + i, flushTiny4(inputGain * x0 + feedback * d0));
+            store4(right + i, flushTiny4(inputGain * x1 + feedback * d1));
+            const F4 y0 = x0 + (d0 - x0) * wet;
+            const F4 y1 = x1 + (d1 - x1) * wet;
+            store4(s, __builtin_shuffle(y0, y1, I4{0, 4, 1, 5}));
+            store4(s + 4, __builtin_shuffle(y0, y1, I4{2, 6, 3, 7}));
+        }
+    }
+    for (float* s = samples + i * channels_; i < run; ++i, s += channels_) {
+        std::array<float, maxChannels> delayed{};
+        for (std::size_t ch = 0; ch < channels_; ++ch)
+            delayed[ch] = read[ch][i];
+        for (std::size_t ch = 0; ch < channels_; ++ch) {
+            const float x = s[ch];
+            const float d = delayed[ch];
+            line[ch * size_ + i] = flushTiny(inputGain * x + feedback * d);
+            s[ch] = x + (d - x) * wet;
+        }
+    }
+    write_ = (write_ + run) & (size_ - 1);
+    return run;
+}
+
+std::size_t Echo::processGliding(float* samples, std::size_t frames) {
     const std::size_t mask = size_ - 1;
     float* lines = lines_.data();
     std::array<float, maxChannels> delayed{};
@@ -95,6 +159,7 @@ void Echo::process(float* samples, std::size_t frames) {
         }
         write_ = (write_ + 1) & mask;
     }
+    return frames;
 }
 
 } // namespace orvu::engine::fx

@@ -35,6 +35,10 @@ private:
     };
 
     void aim(const Record& record, bool glide);
+    // Each processes up to `frames` frames and returns how many it did: the first with constant gains
+    // and taps, a stretch at a time; the second frame by frame while gains glide or taps crossfade.
+    std::size_t processSteady(float* samples, std::size_t frames);
+    std::size_t processGliding(float* samples, std::size_t frames);
 
     double rate_;
     std::size_t channels_;

@@ -19,6 +19,8 @@
 
 namespace orvu::engine::fx {
 
+class ParamEq;
+
 class Effect {
 public:
     Effect(Handle handle, int priority)
@@ -40,6 +42,13 @@ public:
     virtual void process(float* samples, std::size_t frames) = 0;
     // Output callback. Clears delay lines and filter memories (after a seek or stop).
     virtual void reset() = 0;
+
+    // Output callback. Takes a record posted since the last block, as process() does first; the
+    // chain calls it before processing a run of equalizer bands in one pass.
+    virtual void takeParameters() {}
+    // The equalizer band behind the effect, so the chain can process adjacent bands in one pass;
+    // null for any other kind.
+    virtual ParamEq* band() { return nullptr; }
 
 private:
     Handle handle_;
@@ -115,17 +124,26 @@ public:
     void getParameters(void* record) const override { std::memcpy(record, &stored_, sizeof(Record)); }
 
     void process(float* samples, std::size_t frames) override {
-        Record record;
-        if (mailbox_.take(record))
-            dsp_.setParameters(record);
+        takeParameters();
         dsp_.process(samples, frames);
     }
 
     void reset() override {
+        takeParameters();
+        dsp_.reset();
+    }
+
+    void takeParameters() override {
         Record record;
         if (mailbox_.take(record))
             dsp_.setParameters(record);
-        dsp_.reset();
+    }
+
+    ParamEq* band() override {
+        if constexpr (std::is_same_v<Dsp, ParamEq>)
+            return &dsp_;
+        else
+            return nullptr;
     }
 
 private:

@@ -12,6 +12,8 @@ class ParamEq {
 public:
     using Record = ParamEqParameters;
     static constexpr int maxChannels = 8;
+    // The most bands one fused pass takes; longer runs are split.
+    static constexpr std::size_t maxRun = 16;
 
     // Validates the record and lowers a centre above a third of `rate` to that limit.
     static bool accept(Record& record, int rate);
@@ -23,6 +25,12 @@ public:
     void setParameters(const Record& record);
     void process(float* samples, std::size_t frames);
     void reset();
+
+    // Output callback. Processes interleaved frames through `count` bands in order, with the same
+    // result (within float rounding) as each band's process() in turn. Adjacent stereo bands that are
+    // neither gliding nor passing through at 0 dB go through one fused pass over the samples; any
+    // other band is processed on its own.
+    static void processRun(ParamEq* const* bands, std::size_t count, float* samples, std::size_t frames);
 
 private:
     struct Shape {
@@ -40,6 +48,8 @@ private:
     void filter(float* samples, std::size_t frames);
     bool transientGone() const;
     void passThrough(const float* samples, std::size_t frames);
+    bool fusable() const;
+    static void cascade(ParamEq* const* bands, std::size_t count, float* samples, std::size_t frames);
 
     double rate_;
     int channels_;

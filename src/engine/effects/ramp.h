@@ -35,6 +35,8 @@ public:
     float value() const { return value_; }
     float target() const { return target_; }
     bool moving() const { return remaining_ > 0; }
+    // Calls of next() left before the value stops changing.
+    int remaining() const { return remaining_; }
 
 private:
     float value_ = 0.0f;
