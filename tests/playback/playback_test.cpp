@@ -288,26 +288,26 @@ TEST_F(PlaybackTest, StatusLineShowsNameStateAndPercent) {
 // A decoder that delivers nothing until it is released: the channel plays but stalls.
 class HeldDecoder final : public engine::Decoder {
 public:
-    explicit HeldDecoder(std::atomic<bool>& released)
-        : released_(released) {}
+    explicit HeldDecoder(std::shared_ptr<std::atomic<bool>> released)
+        : released_(std::move(released)) {}
     int sampleRate() const override { return 44100; }
     int channels() const override { return 2; }
     std::uint32_t ctype() const override { return engine::kCtypeStreamWavPcm; }
     std::int64_t lengthFrames() const override { return 44100 * 100; }
     std::size_t read(float*, std::size_t) override {
-        while (!released_.load())
+        while (!released_->load())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return 0;
     }
     bool seek(std::int64_t) override { return true; }
 
 private:
-    std::atomic<bool>& released_;
+    std::shared_ptr<std::atomic<bool>> released_; // shared: the decode thread may outlive the test body
 };
 
 // A stalled channel shows no state word: "Song.mp3 | ( 0% )".
 TEST_F(PlaybackTest, StatusLineOfAStalledChannel) {
-    std::atomic<bool> released{false};
+    const auto released = std::make_shared<std::atomic<bool>>(false);
     w->Bass.start();
     w->state.Channel =
         w->Bass.streamCreateDecoder(std::make_unique<HeldDecoder>(released), engine::kSampleLoop, "Song.mp3");
@@ -318,7 +318,7 @@ TEST_F(PlaybackTest, StatusLineOfAStalledChannel) {
         QTest::qWaitFor([&] { return w->Bass.channelIsActive(w->state.Channel) == engine::kActiveStalled; }));
     w->tmr1Timer();
     EXPECT_EQ(w->lbl1->text(), u"Song.mp3 | ( 0% )"_s);
-    released = true;
+    *released = true;
     w->Bass.streamFree(w->state.Channel);
 }
 
