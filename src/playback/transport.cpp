@@ -42,6 +42,12 @@ void TForm1::connectPlaybackHandlers() {
     sg1->installEventFilter(this);
 }
 
+// A negative target becomes a huge unsigned byte position, which the engine refuses like one past the end.
+void TForm1::seekToSeconds(double seconds) {
+    const std::int64_t bytes = Bass.channelSeconds2Bytes(state.Channel, seconds);
+    Bass.channelSetPosition(state.Channel, static_cast<std::uint64_t>(bytes), engine::kPosByte);
+}
+
 void TForm1::btn1Click() {
     if (Bass.channelIsActive(state.Channel) == engine::kActivePaused) {
         Bass.channelPlay(state.Channel, false);
@@ -64,17 +70,11 @@ void TForm1::btn3Click() {
 
 // The target is not clamped: the engine refuses a position before the start or past the end.
 void TForm1::btn6Click() {
-    const double target = scrlbr1->position() - 5;
-    Bass.channelSetPosition(state.Channel,
-                            static_cast<std::uint64_t>(Bass.channelSeconds2Bytes(state.Channel, target)),
-                            engine::kPosByte);
+    seekToSeconds(scrlbr1->position() - 5);
 }
 
 void TForm1::btn7Click() {
-    const double target = scrlbr1->position() + 5;
-    Bass.channelSetPosition(state.Channel,
-                            static_cast<std::uint64_t>(Bass.channelSeconds2Bytes(state.Channel, target)),
-                            engine::kPosByte);
+    seekToSeconds(scrlbr1->position() + 5);
 }
 
 void TForm1::btn8Click() {
@@ -100,10 +100,7 @@ void TForm1::scrlbr1Scroll(int code) {
         tmr1->stop();
     if (code != ScrollBar::EndScroll)
         return;
-    Bass.channelSetPosition(state.Channel,
-                            static_cast<std::uint64_t>(Bass.channelSeconds2Bytes(
-                                state.Channel, static_cast<double>(scrlbr1->position()))),
-                            engine::kPosByte);
+    seekToSeconds(scrlbr1->position());
     tmr1->start();
 }
 

@@ -214,6 +214,7 @@ protected:
 
 private:
     void windowWheel(QWheelEvent* event); // never marks the event handled
+    void seekToSeconds(double seconds);   // not clamped: the engine refuses what lies outside the track
     enum class LoadResult { Loaded, Failed };
     LoadResult loadEntry(int index);
     void releaseChannel();
