@@ -53,7 +53,7 @@ Channel::Channel(ChannelSetup setup, std::unique_ptr<Decoder> decoder)
         musicTags_ = {decoder_->metadata("title"), decoder_->metadata("artist")};
 
     int error = 0;
-    resampler_.reset(src_callback_new(&Channel::sourceCallback, SRC_SINC_FASTEST, channels_, &error, this));
+    resampler_.reset(src_new(SRC_SINC_FASTEST, channels_, &error));
     decodeThread_ = std::thread([this] { decodeLoop(); });
 }
 
@@ -195,10 +195,41 @@ std::size_t Channel::pull(float* out, std::size_t frames) {
     return done;
 }
 
-long Channel::sourceCallback(void* self, float** data) {
-    auto* channel = static_cast<Channel*>(self);
-    *data = channel->sourceIn_.data();
-    return static_cast<long>(channel->pull(channel->sourceIn_.data(), blockFrames));
+bool Channel::sourceEnded() {
+    // The end flag is published after the last block, so an ended generation with an empty ring has
+    // nothing more to come. An empty ring alone is only an underrun.
+    return endedGeneration_.load(std::memory_order_acquire) == renderGeneration_ && ring_.front() == nullptr;
+}
+
+// Converts the channel's audio to the device rate. The resampler is told the input ended only when
+// the stream really ended: on an underrun it produces what the input allows and the rest of the
+// chunk stays silent, so the converter is ready for the audio that arrives later. Every pass of the
+// loop consumes input or produces output, or the loop ends.
+std::size_t Channel::resample(float* out, std::size_t frames, double ratio) {
+    const auto channels = static_cast<std::size_t>(channels_);
+    std::size_t produced = 0;
+    while (produced < frames) {
+        if (sourceFrames_ < blockFrames)
+            sourceFrames_ += pull(sourceIn_.data() + sourceFrames_ * channels, blockFrames - sourceFrames_);
+        SRC_DATA data{};
+        data.data_in = sourceIn_.data();
+        data.input_frames = static_cast<long>(sourceFrames_);
+        data.data_out = out + produced * channels;
+        data.output_frames = static_cast<long>(frames - produced);
+        data.src_ratio = ratio;
+        data.end_of_input = sourceFrames_ == 0 && sourceEnded() ? 1 : 0;
+        if (src_process(resampler_.get(), &data) != 0)
+            break;
+        const auto used = static_cast<std::size_t>(data.input_frames_used);
+        const auto generated = static_cast<std::size_t>(data.output_frames_gen);
+        sourceFrames_ -= used;
+        std::memmove(sourceIn_.data(), sourceIn_.data() + used * channels,
+                     sourceFrames_ * channels * sizeof(float));
+        produced += generated;
+        if (used == 0 && generated == 0)
+            break;
+    }
+    return produced;
 }
 
 void Channel::recordHistory(const float* samples, std::size_t frames) {
@@ -251,6 +282,7 @@ void Channel::render(float* stereoOut, std::size_t frames, std::int64_t nowFrame
         if (resampler_)
             src_reset(resampler_.get());
         resampling_ = false;
+        sourceFrames_ = 0;
     }
     if (state_.load(std::memory_order_acquire) != Playing) {
         dropStaleBlocks();
@@ -269,9 +301,7 @@ void Channel::render(float* stereoOut, std::size_t frames, std::int64_t nowFrame
     if (resampler_ && (resampling_ || std::fabs(rate - setup_.deviceRate) > 1e-6)) {
         resampling_ = true;
         const double ratio = std::clamp(setup_.deviceRate / rate, 1.0 / 256.0, 256.0);
-        const long got =
-            src_callback_read(resampler_.get(), ratio, static_cast<long>(frames), scratch_.data());
-        produced = got > 0 ? static_cast<std::size_t>(got) : 0;
+        produced = resample(scratch_.data(), frames, ratio);
     } else {
         produced = pull(scratch_.data(), frames);
     }
@@ -280,7 +310,7 @@ void Channel::render(float* stereoOut, std::size_t frames, std::int64_t nowFrame
     const bool ended = endedGeneration_.load(std::memory_order_acquire) == renderGeneration_;
     stalled_.store(produced < frames && !ended, std::memory_order_relaxed);
     const bool fadedOut = volume_.target() < 0.0f && volume_.settledAt(end);
-    if ((ended && produced < frames && ring_.front() == nullptr) || fadedOut) {
+    if ((produced < frames && sourceEnded() && sourceFrames_ == 0) || fadedOut) {
         int playing = Playing;
         state_.compare_exchange_strong(playing, Stopped, std::memory_order_acq_rel);
     }

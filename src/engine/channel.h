@@ -95,7 +95,8 @@ private:
                      float pan1) const;
     double effectiveRate(std::int64_t frame) const;
     double latencySourceFrames(std::int64_t latencyDeviceFrames) const;
-    static long sourceCallback(void* self, float** data);
+    std::size_t resample(float* out, std::size_t frames, double ratio);
+    bool sourceEnded();
 
     ChannelSetup setup_;
     std::unique_ptr<Decoder> decoder_; // decode thread only, after construction
@@ -137,7 +138,8 @@ private:
     bool resampling_ = false;
     double resampleRatio_ = 1.0;
     std::vector<float> scratch_;  // maxRenderFrames * channels
-    std::vector<float> sourceIn_; // input handed to the resampler
+    std::vector<float> sourceIn_; // input waiting for the resampler
+    std::size_t sourceFrames_ = 0;
     std::array<std::atomic<float>, historyFrames> history_{};
     std::atomic<std::int64_t> historyWritten_{0};
     std::int64_t spectrumEnd_ = -1; // control thread: where the cached spectrum was taken

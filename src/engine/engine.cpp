@@ -71,11 +71,11 @@ bool Engine::init(int device, std::uint32_t freq, std::uint32_t /*flags*/) {
     return output_->start();
 }
 
-bool Engine::initManual(std::uint32_t freq) {
+bool Engine::initManual(std::uint32_t freq, ManualRender mode) {
     if (initialised_ || freq == 0)
         return false;
     rate_ = static_cast<int>(freq);
-    manual_ = true;
+    manual_ = mode == ManualRender::WaitForDecoder;
     initialised_ = true;
     return true;
 }
@@ -179,15 +179,18 @@ bool Engine::freeChannel(Handle handle, bool music) {
     const auto it = channels_.find(handle);
     if (it == channels_.end() || it->second->isMusic() != music)
         return false;
+    // The slot store and the epoch load are sequentially consistent, as are render's slot loads and
+    // epoch increment: either a render call sees the cleared slot, or its increment comes after the
+    // epoch read here. So a channel whose epoch has since moved on is no longer in use.
     for (auto& slot : slots_)
         if (slot.load(std::memory_order_relaxed) == it->second.get())
-            slot.store(nullptr, std::memory_order_release);
+            slot.store(nullptr, std::memory_order_seq_cst);
     std::erase_if(effects_, [&](const auto& entry) { return entry.second.channel == handle; });
     it->second->beginShutdown();
     // A render that began before the slot was cleared may still use the channel: keep it until the
     // output thread has completed a render call since.
     if (output_ && output_->running())
-        retired_.push_back({std::move(it->second), renderEpoch_.load(std::memory_order_acquire)});
+        retired_.push_back({std::move(it->second), renderEpoch_.load(std::memory_order_seq_cst)});
     channels_.erase(it);
     return true;
 }
@@ -369,7 +372,7 @@ void Engine::render(float* stereo, std::size_t frames) {
         const std::size_t chunk = std::min(frames - done, Channel::maxRenderFrames);
         const std::int64_t clock = deviceFrames_.load(std::memory_order_relaxed);
         for (auto& slot : slots_)
-            if (Channel* channel = slot.load(std::memory_order_acquire))
+            if (Channel* channel = slot.load(std::memory_order_seq_cst))
                 channel->render(stereo + 2 * done, chunk, clock);
         deviceFrames_.store(clock + static_cast<std::int64_t>(chunk), std::memory_order_release);
         done += chunk;
@@ -380,7 +383,7 @@ void Engine::render(float* stereo, std::size_t frames) {
         std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - started)
             .count(),
         std::memory_order_relaxed);
-    renderEpoch_.fetch_add(1, std::memory_order_release);
+    renderEpoch_.fetch_add(1, std::memory_order_seq_cst);
 }
 
 } // namespace orvu::engine

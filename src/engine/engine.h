@@ -49,8 +49,11 @@ public:
     // device kDeviceDefault (-1): the system's default output; kDeviceNoSound (0): a real-time clock
     // consumes the mix. Output starts at once. False when already initialised or there is no device.
     bool init(int device, std::uint32_t freq, std::uint32_t flags);
-    // No output thread: the caller renders. For tests and benchmarks.
-    bool initManual(std::uint32_t freq);
+    // No output thread: the caller renders. For tests and benchmarks. WaitForDecoder makes render
+    // wait for decoded data, so the output is deterministic; Underrun renders as a device would,
+    // with silence where the decoder has not caught up.
+    enum class ManualRender { WaitForDecoder, Underrun };
+    bool initManual(std::uint32_t freq, ManualRender mode = ManualRender::WaitForDecoder);
     bool start();
     bool stop();
     bool free();

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 using namespace orvu::engine;
@@ -288,6 +290,68 @@ TEST_F(EngineTest, FreedHandlesFailHarmlessly) {
         EXPECT_FALSE(engine.musicFree(h));
     }
     EXPECT_EQ(engine.channelIsActive(second), kActiveStopped);
+}
+
+// A resampled channel whose decoder falls behind renders silence at once, like a device would, and
+// plays on at its pitch when audio arrives again; freeing it and the engine then returns at once.
+TEST(EngineUnderrun, ResampledChannelRidesOutAnEmptyRing) {
+    Engine engine;
+    ASSERT_TRUE(engine.initManual(rate, Engine::ManualRender::Underrun));
+    const auto held = std::make_shared<std::atomic<bool>>(true);
+    const SineSpec sine{.rate = 48000, .lengthFrames = 48000 * 10, .frequency = 480.0, .held = held};
+    const Handle h = engine.streamCreateDecoder(makeSineDecoder(sine), kSampleLoop, "sine.wav");
+    ASSERT_TRUE(engine.channelPlay(h, false));
+    std::vector<float> out(2 * 4096);
+    const auto renderBlock = [&] {
+        std::fill(out.begin(), out.end(), 1.0f);
+        engine.render(out.data(), 4096);
+        return channelOf(out, 2, 0);
+    };
+    const auto renderUntilSound = [&] {
+        for (int i = 0; i < 2000 && rms(renderBlock()) == 0.0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    EXPECT_EQ(rms(renderBlock()), 0.0);
+    EXPECT_EQ(engine.channelIsActive(h), kActiveStalled);
+
+    held->store(false);
+    renderUntilSound();
+    std::vector<float> heard;
+    for (int i = 0; i < 8; ++i) {
+        const std::vector<float> block = renderBlock();
+        heard.insert(heard.end(), block.begin(), block.end());
+    }
+    EXPECT_NEAR(zeroCrossingFrequency(heard, rate), 480.0, 1.0);
+    EXPECT_NEAR(toneAmplitude(heard, 480.0, rate), 0.5, 0.01);
+
+    // A second stall after the ring ran dry mid-play: silence, then the tone again.
+    held->store(true);
+    for (int i = 0; i < 20; ++i)
+        renderBlock();
+    EXPECT_EQ(rms(renderBlock()), 0.0);
+    held->store(false);
+    renderUntilSound();
+    EXPECT_NEAR(zeroCrossingFrequency(renderBlock(), rate), 480.0, 2.0);
+
+    EXPECT_TRUE(engine.streamFree(h));
+    EXPECT_TRUE(engine.free());
+}
+
+// Channels created and freed while the output thread renders them are retired safely (run under
+// ThreadSanitizer too), and the engine closes at once afterwards.
+TEST(EngineUnderrun, FreeingChannelsWhileRendering) {
+    Engine engine;
+    ASSERT_TRUE(engine.init(kDeviceNoSound, rate, 0));
+    for (int i = 0; i < 100; ++i) {
+        const Handle h = engine.streamCreateDecoder(makeSineDecoder({.rate = i % 2 ? 48000 : 22050}),
+                                                    kSampleLoop, "sine.wav");
+        ASSERT_NE(h, 0u);
+        engine.channelPlay(h, false);
+        if (i % 10 == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        EXPECT_TRUE(engine.streamFree(h));
+    }
+    EXPECT_TRUE(engine.free());
 }
 
 // The engine reports its interface version, refuses a second init, and frees cleanly.

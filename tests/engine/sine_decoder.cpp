@@ -2,7 +2,9 @@
 #include "engine/sine_decoder.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 namespace orvu::test {
 namespace {
@@ -19,6 +21,8 @@ public:
     std::int64_t lengthFrames() const override { return sine_.lengthFrames; }
 
     std::size_t read(float* out, std::size_t frames) override {
+        while (sine_.held && sine_.held->load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         const std::int64_t end = sine_.failAtFrame >= 0 ? sine_.failAtFrame : sine_.lengthFrames;
         const auto count = static_cast<std::size_t>(
             std::clamp<std::int64_t>(end - position_, 0, static_cast<std::int64_t>(frames)));

@@ -4,6 +4,7 @@
 #include "engine/decoder.h"
 #include "engine/engine_types.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -16,6 +17,9 @@ struct SineSpec {
     double frequency = 441.0; // 100 samples a period at 44.1 kHz: whole periods in a second
     float amplitude = 0.5f;
     std::int64_t failAtFrame = -1; // a decode error at this frame ends each pass early
+    // While set and true, reads wait: a slow disk or a starved decode thread. Shared, because the
+    // decode thread may outlive the test body.
+    std::shared_ptr<std::atomic<bool>> held = nullptr;
 };
 
 // The value of every channel at source frame n.
