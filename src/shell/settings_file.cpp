@@ -4,6 +4,9 @@
 #include "shell/atomic_file.h"
 #include "shell/player_error.h"
 
+#include <QStringDecoder>
+#include <QStringEncoder>
+
 #include <cerrno>
 #include <limits>
 
@@ -80,34 +83,63 @@ std::optional<int> parseIniInteger(QStringView text) {
     return static_cast<int>(value);
 }
 
-IniDocument IniDocument::parse(const QByteArray& text) {
+IniDocument IniDocument::parse(const QByteArray& bytes) {
     IniDocument document;
+    QByteArray text = bytes;
+    const bool littleEndian = bytes.startsWith("\xFF\xFE");
+    if (littleEndian || bytes.startsWith("\xFE\xFF")) {
+        document.encoding_ = littleEndian ? Encoding::Utf16LE : Encoding::Utf16BE;
+        QStringDecoder decoder(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        const QString decoded = decoder(bytes.mid(2));
+        text = decoded.toLocal8Bit();
+        QStringEncoder encoder(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        document.lossless_ =
+            !decoder.hasError() && QByteArray(encoder(QString::fromLocal8Bit(text))) == bytes.mid(2);
+    }
     qsizetype start = 0;
     while (start < text.size()) {
-        qsizetype end = text.indexOf('\n', start);
-        const qsizetype next = end < 0 ? text.size() : end + 1;
-        if (end < 0)
-            end = text.size();
+        const qsizetype newline = text.indexOf('\n', start);
+        qsizetype end = newline < 0 ? text.size() : newline;
+        const qsizetype next = newline < 0 ? text.size() : newline + 1;
         if (end > start && text[end - 1] == '\r')
             --end;
-        document.lines_.push_back(text.mid(start, end - start));
+        document.lines_.push_back({text.mid(start, end - start), text.mid(end, next - end)});
         start = next;
     }
     return document;
 }
 
-QByteArray IniDocument::serialize() const {
+std::optional<QByteArray> IniDocument::serialize() const {
     QByteArray text;
-    for (const QByteArray& line : lines_)
-        text += line + "\r\n";
-    return text;
+    for (const Line& line : lines_)
+        text += line.text + line.end;
+    switch (encoding_) {
+    case Encoding::Local8Bit:
+        return text;
+    case Encoding::Utf16LE:
+    case Encoding::Utf16BE: {
+        if (!lossless_)
+            return std::nullopt;
+        const bool littleEndian = encoding_ == Encoding::Utf16LE;
+        QStringEncoder encoder(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        return QByteArray(littleEndian ? "\xFF\xFE" : "\xFE\xFF") +
+               QByteArray(encoder(QString::fromLocal8Bit(text)));
+    }
+    }
+    return std::nullopt;
+}
+
+void IniDocument::insert(std::size_t at, QByteArray text) {
+    if (at > 0 && lines_[at - 1].end.isEmpty()) // a last line without an end gets one to stay a line
+        lines_[at - 1].end = "\r\n";
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), "\r\n"});
 }
 
 IniDocument::Location IniDocument::locate(const QString& section, const QString& key) const {
     Location found;
     bool inside = false;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (const auto name = sectionOf(lines_[i])) {
+        if (const auto name = sectionOf(lines_[i].text)) {
             if (found.section) // only the first section of a name counts
                 break;
             inside = sameName(*name, section);
@@ -117,7 +149,7 @@ IniDocument::Location IniDocument::locate(const QString& section, const QString&
         }
         if (!inside)
             continue;
-        if (const auto name = keyOf(lines_[i])) {
+        if (const auto name = keyOf(lines_[i].text)) {
             found.lastEntry = i;
             if (!found.key && sameName(*name, key))
                 found.key = i;
@@ -130,7 +162,7 @@ std::optional<QString> IniDocument::value(const QString& section, const QString&
     const Location found = locate(section, key);
     if (!found.key)
         return std::nullopt;
-    const QByteArray& line = lines_[*found.key];
+    const QByteArray& line = lines_[*found.key].text;
     return decode(line.mid(line.indexOf('=') + 1));
 }
 
@@ -138,13 +170,12 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
     const Location found = locate(section, key);
     const QByteArray entry = entryLine(key, value);
     if (found.key) {
-        lines_[*found.key] = entry;
+        lines_[*found.key] = {entry, "\r\n"};
     } else if (found.section) {
-        const std::size_t after = found.lastEntry.value_or(*found.section) + 1;
-        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(after), entry);
+        insert(found.lastEntry.value_or(*found.section) + 1, entry);
     } else {
-        lines_.push_back('[' + section.toLocal8Bit() + ']');
-        lines_.push_back(entry);
+        insert(lines_.size(), '[' + section.toLocal8Bit() + ']');
+        insert(lines_.size(), entry);
     }
 }
 
@@ -199,7 +230,8 @@ void SettingsFile::writeValues(std::span<const SettingValue> values) {
     IniDocument document = IniDocument::parse(file.data);
     for (const SettingValue& v : values)
         document.setValue(v.section, v.key, v.value);
-    if (!writeFileAtomically(path_, document.serialize()).isEmpty())
+    const std::optional<QByteArray> text = document.serialize();
+    if (!text || !writeFileAtomically(path_, *text).isEmpty())
         throw unableToWrite();
 }
 

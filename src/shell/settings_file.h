@@ -14,12 +14,16 @@ namespace orvu {
 // Anything else ("", "12abc", "x", a value beyond 32 bits) has no value.
 std::optional<int> parseIniInteger(QStringView text);
 
-// The lines of an INI file in memory. Unknown sections, keys, comments and blank lines are kept as
-// they are; section and key names match without regard to case; the first of duplicates wins.
+// The lines of an INI file in memory. Unknown sections, keys, comments and blank lines are kept byte
+// for byte with the line ends they had; lines the player writes end in CR LF. A file that starts with
+// a UTF-16 byte-order mark is read and written as UTF-16, as Windows does.
+// Section and key names match without regard to case; the first of duplicates wins.
 class IniDocument {
 public:
     static IniDocument parse(const QByteArray& text);
-    QByteArray serialize() const; // every line followed by CR LF
+    // Nothing when the document cannot be written back without changing what it does not own (UTF-16
+    // text that does not survive decoding).
+    std::optional<QByteArray> serialize() const;
 
     std::optional<QString> value(const QString& section, const QString& key) const;
     // Replaces the key's value in place; a new key goes after the last key of its section,
@@ -32,9 +36,18 @@ private:
         std::optional<std::size_t> key;       // line of the key
         std::optional<std::size_t> lastEntry; // last key line of the section
     };
-    Location locate(const QString& section, const QString& key) const;
+    struct Line {
+        QByteArray text; // in the locale's 8-bit encoding, without its line end
+        QByteArray end;  // "\r\n", "\n", or empty for a last line without one
+    };
+    enum class Encoding { Local8Bit, Utf16LE, Utf16BE };
 
-    std::vector<QByteArray> lines_;
+    Location locate(const QString& section, const QString& key) const;
+    void insert(std::size_t at, QByteArray text);
+
+    std::vector<Line> lines_;
+    Encoding encoding_ = Encoding::Local8Bit;
+    bool lossless_ = true; // the UTF-16 text decoded without loss
 };
 
 struct SettingValue {

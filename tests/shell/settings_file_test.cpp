@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,11 @@ protected:
     QByteArray bytes() const { return readBytes(path); }
 };
 
+void expectUnableToWrite(SettingsFile& settings) {
+    EXPECT_EQ(errorMessageOf([&] { settings.writeInteger(u"Volume"_s, u"Level"_s, 99); }),
+              u"Unable to write to "_s + settings.path());
+}
+
 // Reads match names without regard to case, trim spaces, skip comments and fall back to defaults.
 TEST_F(SettingsFileTest, ReadsValuesLikeWindowsIniFiles) {
     write("; a comment\r\n"
@@ -118,31 +124,49 @@ TEST_F(SettingsFileTest, TextIsReadUpTo2047Characters) {
 }
 
 // Writing replaces values in place, adds keys at the end of their section and sections at the end of
-// the file, and keeps every line it does not own; every line ends in CR LF.
+// the file, and keeps every line it does not own byte for byte with its own line end; the lines it
+// writes end in CR LF.
 TEST_F(SettingsFileTest, WritesInPlaceAndKeepsUnknownLines) {
     write("; ORVU settings\n"
           "[Volume]\n"
           "level=20\n"
           "Unknown=keep me\n"
-          "\n"
+          "\r\n"
           "; about the next section\n"
           "[Other]\n"
-          "x = 1\n");
+          "x = 1");
     settings.writeInteger(u"Volume"_s, u"Level"_s, 80);
     settings.writeBool(u"Volume"_s, u"Muted"_s, true);
     settings.writeString(u"Tagbar"_s, u"Speed"_s, u"100"_s);
-    EXPECT_EQ(bytes(), QByteArray("; ORVU settings\r\n"
-                                  "[Volume]\r\n"
+    EXPECT_EQ(bytes(), QByteArray("; ORVU settings\n"
+                                  "[Volume]\n"
                                   "Level=80\r\n"
-                                  "Unknown=keep me\r\n"
+                                  "Unknown=keep me\n"
                                   "Muted=1\r\n"
                                   "\r\n"
-                                  "; about the next section\r\n"
-                                  "[Other]\r\n"
+                                  "; about the next section\n"
+                                  "[Other]\n"
                                   "x = 1\r\n"
                                   "[Tagbar]\r\n"
                                   "Speed=100\r\n"));
     EXPECT_EQ(settings.readInteger(u"VOLUME"_s, u"level"_s, 0), 80);
+}
+
+// A UTF-16 settings file with its byte-order mark is read and written as UTF-16, both byte orders;
+// one whose text does not survive decoding is refused, not rewritten.
+TEST_F(SettingsFileTest, Utf16FilesStayUtf16) {
+    for (const auto order : {QStringConverter::Utf16LE, QStringConverter::Utf16BE}) {
+        QStringEncoder encoder(order);
+        const QByteArray mark = order == QStringConverter::Utf16LE ? "\xFF\xFE" : "\xFE\xFF";
+        writeBytes(path, mark + QByteArray(encoder(u"; Grüße\n[Volume]\r\nLevel=20\n"_s)));
+        EXPECT_EQ(settings.readInteger(u"Volume"_s, u"Level"_s, 50), 20);
+        settings.writeInteger(u"Volume"_s, u"Level"_s, 80);
+        EXPECT_EQ(bytes(), mark + QByteArray(encoder(u"; Grüße\n[Volume]\r\nLevel=80\r\n"_s)));
+    }
+    const QByteArray broken("\xFF\xFE[\0V\0]\0\n\0\x00\xD8\n\0", 14); // a lone surrogate
+    writeBytes(path, broken);
+    expectUnableToWrite(settings);
+    EXPECT_EQ(bytes(), broken);
 }
 
 // A first write of every key creates the sections and keys in the order of the key table.
@@ -175,11 +199,6 @@ TEST_F(SettingsFileTest, NewFileFollowsTheKeyTableOrder) {
 TEST_F(SettingsFileTest, LineBreaksInValuesStayOnOneLine) {
     settings.writeString(u"Skin"_s, u"SkinName"_s, u"3\r\n[Volume]\nLevel=0"_s);
     EXPECT_EQ(settings.readInteger(u"Volume"_s, u"Level"_s, 50), 50);
-}
-
-void expectUnableToWrite(SettingsFile& settings) {
-    EXPECT_EQ(errorMessageOf([&] { settings.writeInteger(u"Volume"_s, u"Level"_s, 99); }),
-              u"Unable to write to "_s + settings.path());
 }
 
 // A read-only settings file refuses the write and stays byte for byte as it was, even for root.
