@@ -33,7 +33,9 @@ int main(int argc, char* argv[]) {
     // A termination request (a session ending, kill) closes the player as its close button does.
     orvu::closeOnTermination(&form1);
     form1.show();
-    const int result = QApplication::exec();
+    // A close during the show step already saved everything; quitting before the loop runs would
+    // be forgotten, so the loop is not entered at all.
+    const int result = form1.closed() ? 0 : QApplication::exec();
     form1.FormDestroy();
     return result;
 }

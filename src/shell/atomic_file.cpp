@@ -1,13 +1,17 @@
 // Purpose: whole-file reads that never block on special files, and writes that replace a file atomically.
 #include "shell/atomic_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,6 +67,12 @@ QByteArray resolvedTarget(const QString& path) {
 QByteArray temporaryNameFor(const QByteArray& target) {
     static std::atomic<unsigned> counter{0};
     return target + ".tmp-" + QByteArray::number(::getpid()) + '-' + QByteArray::number(counter++);
+}
+
+bool processRuns(qint64 pid) {
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+        return false;
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 void syncDirectoryOf(const QByteArray& target) {
@@ -157,6 +167,20 @@ QString writeFileAtomically(const QString& path, const QByteArray& data) {
         return fail(errno);
     syncDirectoryOf(target);
     return {};
+}
+
+void removeStaleTemporaries(const QString& path) {
+    const QFileInfo target(QFile::decodeName(resolvedTarget(path)));
+    const QRegularExpression temporary(
+        QStringLiteral("^%1\\.tmp-(\\d+)-\\d+$").arg(QRegularExpression::escape(target.fileName())));
+    const QDir directory = target.absoluteDir();
+    const QStringList candidates =
+        directory.entryList({target.fileName() + QStringLiteral(".tmp-*")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : candidates) {
+        const QRegularExpressionMatch match = temporary.match(name);
+        if (match.hasMatch() && !processRuns(match.captured(1).toLongLong()))
+            QFile::remove(directory.filePath(name));
+    }
 }
 
 } // namespace orvu

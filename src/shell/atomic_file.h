@@ -21,4 +21,8 @@ FileReadResult readRegularFile(const QString& path);
 // failure, or an empty string on success.
 QString writeFileAtomically(const QString& path, const QByteArray& data);
 
+// Removes the temporary files that a write to path left behind when its process was killed midway:
+// those named as writeFileAtomically names them, whose process no longer runs.
+void removeStaleTemporaries(const QString& path);
+
 } // namespace orvu

@@ -6,6 +6,7 @@
 #include "playlist/playlist_ui_state.h"
 #include "shell/error_box.h"
 #include "skin/gauge.h"
+#include "skin/label.h"
 #include "skin/link_label.h"
 #include "skin/list_box.h"
 #include "skin/panel.h"
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -106,8 +108,7 @@ QToolButton* TForm1::makePanelButton(Panel* panel, int left, const QString& hint
 }
 
 QLabel* TForm1::makeLabel(QWidget* parent, const QRect& geometry, const QString& caption, const QFont& font) {
-    auto* label = new QLabel(caption, parent);
-    label->setTextFormat(Qt::PlainText); // file names and tags are never markup
+    auto* label = new Label(caption, parent); // file names and tags are never markup
     label->setGeometry(geometry);
     label->setFont(font);
     label->setWordWrap(false);
@@ -371,9 +372,18 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (std::exchange(closed_, true)) {
+        event->accept();
+        return;
+    }
     runGuarded([this] { FormClose(); });
     event->accept();
-    QApplication::quit(); // closing the main window ends the application, whatever else is open
+    // Closing the main window ends the application, whatever else is open. A message box still open
+    // (a termination request while one waits) is dismissed, so the handler that opened it returns.
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(top); dialog && dialog->isVisible() && dialog->isModal())
+            dialog->done(QDialog::Rejected);
+    QApplication::quit();
 }
 
 } // namespace orvu

@@ -82,6 +82,9 @@ public:
     // ---- Application shell: life cycle (shell/startup.cpp) ----
     // The creation step; false when the engine cannot be used (the process must end).
     bool FormCreate();
+    // True once the close step ran: a close during the show step (a termination request while a
+    // start-up box is open) must end the process without entering the message loop.
+    bool closed() const { return closed_; }
     void FormShow();
     void FormClose();
     void FormDestroy();
@@ -243,7 +246,8 @@ private:
     QWidget* Form3 = nullptr;
     QWidget* Form5 = nullptr;
     TForm6* Form6 = nullptr;
-    bool shown_ = false;                     // the show step runs once per process
+    bool shown_ = false; // the show step runs once per process
+    bool closed_ = false;
     bool defaultPlaylistUnreadable_ = false; // never overwrite a playlist we could not read
     int tagBarInterval_ = 100;
     quint64 lastWheelTimestamp_ = 0;

@@ -1,6 +1,7 @@
 // Purpose: the main window's life cycle: creation (engine, settings, skin, default playlist, add-ons),
 // the show step (command line, visualization window, start-up action), close and destruction.
 #include "engine/engine.h"
+#include "shell/atomic_file.h"
 #include "shell/error_box.h"
 #include "shell/main_window.h"
 #include "shell/player_helpers.h"
@@ -75,6 +76,9 @@ bool TForm1::FormCreate() {
 
     state.AppDir = context_.appDir;
     state.Settings = std::make_unique<SettingsFile>(state.AppDir + settingsFileName);
+    // A write that a kill cut short leaves its temporary file beside the real one.
+    removeStaleTemporaries(state.Settings->path());
+    removeStaleTemporaries(state.AppDir + defaultPlaylistName);
     readSettings();
     // A skin index that is not a skin keeps the current skin; start-up goes on.
     runGuarded([this] { cbb2Change(); });
@@ -146,7 +150,11 @@ void TForm1::loadAddOns() {
 void TForm1::FormShow() {
     if (!state.Settings)
         return; // shown without the creation step (a test of the bare window)
+    // A termination request may close the player while a step waits on a message box: the steps after
+    // it do not run.
     runCommandLine();
+    if (closed_)
+        return;
     restoreVisualizationWindow();
     if (state.OnOpenAction == u"Open")
         Button1Click();

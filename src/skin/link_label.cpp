@@ -8,13 +8,12 @@
 namespace orvu {
 
 LinkLabel::LinkLabel(QWidget* parent)
-    : QLabel(parent) {
-    setTextFormat(Qt::PlainText);
+    : Label({}, parent) {
     setCursor(Qt::PointingHandCursor);
 }
 
 void LinkLabel::mousePressEvent(QMouseEvent* event) {
-    QLabel::mousePressEvent(event);
+    Label::mousePressEvent(event);
     // The address is built from tags and file names: only web addresses are ever opened.
     const QUrl address = QUrl::fromUserInput(url_);
     if (address.isValid() && (address.scheme() == u"http" || address.scheme() == u"https") &&

@@ -1,12 +1,13 @@
 // Purpose: the skinned link label: pressing it opens its address (http and https only) in the browser.
 #pragma once
 
-#include <QLabel>
+#include "skin/label.h"
+
 #include <QString>
 
 namespace orvu {
 
-class LinkLabel : public QLabel {
+class LinkLabel : public Label {
     Q_OBJECT
 
 public:

@@ -2,10 +2,10 @@
 #include "skin/list_box.h"
 
 #include "playlist/string_list.h"
+#include "skin/label.h"
 #include "skin/panel.h"
 
 #include <QHelpEvent>
-#include <QToolTip>
 
 namespace orvu {
 
@@ -90,10 +90,7 @@ void ListBox::systemCommand(int command) {
 bool ListBox::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
-        if (toolTip().isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(help->globalPos(), toolTip(), viewport());
+        showPlainToolTip(static_cast<QHelpEvent*>(event), toolTip(), viewport());
         return true;
     }
     return QListWidget::viewportEvent(event);

@@ -62,4 +62,23 @@ ini="$work/app/ORVU.ini"
 [ "$(grep -c '=' "$ini")" -eq 31 ] || fail "ORVU.ini does not hold the 31 keys"
 grep -q $'^Band5=0\r$' "$ini" || fail "the 1K band's position was not saved"
 [ "$(cat "$work/app/Default.orvl")" = "$work/tone.wav"$'\r' ] || fail "Default.orvl does not hold the played file"
+# A termination request while the start-up box for a broken command-line file is open ends the
+# process once the settings and the playlist are written.
+mkdir "$work/app2"
+cp "$player" "$work/app2/orvu"
+echo "not audio" >"$work/broken.mp3"
+(cd "$work" && SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=xcb \
+  "$work/app2/orvu" "$work/broken.mp3") &
+pid=$!
+xdotool search --sync --onlyvisible --pid "$pid" >/dev/null
+sleep 0.5
+kill -TERM "$pid"
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "a termination request during the start-up box did not end the player"
+wait "$pid" || fail "the player did not exit cleanly after a termination request during the start-up box"
+pid=
+[ -f "$work/app2/ORVU.ini" ] || fail "ORVU.ini was not written when terminated during the start-up box"
+[ "$(cat "$work/app2/Default.orvl")" = "$work/broken.mp3"$'\r' ] ||
+  fail "Default.orvl does not hold the broken file's entry"
+
 echo "e2e: played, equalized (+$(awk -v b="$before" -v a="$after" 'BEGIN { printf "%.1f", a - b }') dB), saved"

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QScreen>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -24,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace orvu;
 using namespace Qt::StringLiterals;
@@ -230,6 +232,26 @@ TEST(Startup, UnreadableDefaultPlaylistIsReportedAndKept) {
     EXPECT_FALSE(QFileInfo(path).isFile()); // still the FIFO, not overwritten
 }
 
+// Temporary files that a killed write left beside the settings file and the default playlist go at
+// the next start; other files, and those of a process that still runs, stay.
+TEST(Startup, StaleTemporariesOfKilledWritesAreRemoved) {
+    PlayerFixture player;
+    QFile pidMax(u"/proc/sys/kernel/pid_max"_s);
+    ASSERT_TRUE(pidMax.open(QIODevice::ReadOnly));
+    const QString dead = QString::number(pidMax.readAll().trimmed().toLongLong() + 1); // never a process
+    const QString alive = QString::number(::getpid());
+    const QStringList stale{u"ORVU.ini.tmp-%1-0"_s.arg(dead), u"Default.orvl.tmp-%1-12"_s.arg(dead)};
+    const QStringList kept{u"ORVU.ini.tmp-%1-0"_s.arg(alive), u"ORVU.ini.tmp-x-1"_s,
+                           u"Other.orvl.tmp-%1-0"_s.arg(dead), u"ORVU.ini.tmp-%1-0.bak"_s.arg(dead)};
+    for (const QString& name : stale + kept)
+        writeBytes(player.appFile(name), "partial");
+    player.start();
+    for (const QString& name : stale)
+        EXPECT_FALSE(QFileInfo::exists(player.appFile(name))) << name.toStdString();
+    for (const QString& name : kept)
+        EXPECT_TRUE(QFileInfo::exists(player.appFile(name))) << name.toStdString();
+}
+
 // A skin index that is no skin is reported and keeps the current skin; start-up goes on.
 TEST(Startup, BadSkinIndexKeepsTheSkin) {
     const std::pair<const char*, const char*> cases[] = {
@@ -367,21 +389,40 @@ TEST(Panels, MaximizeRestoreMinimize) {
     EXPECT_EQ(w.spnl1->geometry(), QRect(504, 8, 313, 457));
 }
 
-// Entering a label sets its tool-tip: its caption, the file line for the status line, and the artist
-// line with the search hint for the link.
-TEST(LabelHints, ShowTheFullText) {
+// Points at a widget as a user does (the pointer enters, then rests) and returns the text that the
+// shown tool-tip reads as.
+QString hover(QWidget* widget) {
+    const QPointF inside(4, 4);
+    QEnterEvent enter(inside, widget->mapTo(widget->window(), inside), widget->mapToGlobal(inside));
+    QApplication::sendEvent(widget, &enter);
+    QHelpEvent rest(QEvent::ToolTip, QPoint(4, 4), widget->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(widget, &rest);
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == u"qtooltip_label" && top->isVisible()) {
+            const auto* tip = static_cast<QLabel*>(top);
+            if (!Qt::mightBeRichText(tip->text()))
+                return tip->text();
+            QTextDocument shown;
+            shown.setHtml(tip->text());
+            return shown.toPlainText();
+        }
+    }
+    return {};
+}
+
+// Pointing at a label shows its caption in full, the file line for the status line, and the artist
+// line with the search hint for the link; text from a file that holds markup reads as that text.
+TEST(LabelHints, ShowTheFullTextAsPlainText) {
     PlayerFixture player;
     TForm1& w = player.start();
     w.lbl17->setText(u"Title : A very long title that is cut at the right edge of the label"_s);
-    w.labelMouseEnter(w.lbl17);
-    EXPECT_EQ(w.lbl17->toolTip(), w.lbl17->text());
-    w.lbl27->setText(u"File : song.mp3"_s);
-    w.labelMouseEnter(w.lbl1);
-    EXPECT_EQ(w.lbl1->toolTip(), u"File : song.mp3"_s);
-    w.lbl18->setText(u"Artist : Someone"_s);
-    w.labelMouseEnter(static_cast<QLabel*>(w.lbl28));
-    EXPECT_EQ(static_cast<QLabel*>(w.lbl28)->toolTip(),
-              u"Artist : Someone [Click Here to Find Artist via web]"_s);
+    EXPECT_EQ(hover(w.lbl17), w.lbl17->text());
+    w.lbl27->setText(u"File : <b>x<img src=pic.png>.mp3"_s);
+    EXPECT_EQ(hover(w.lbl1), u"File : <b>x<img src=pic.png>.mp3"_s);
+    w.lbl18->setText(u"Artist : <img src=/dev/zero>"_s);
+    EXPECT_EQ(hover(w.lbl28), u"Artist : <img src=/dev/zero> [Click Here to Find Artist via web]"_s);
+    w.lbl20->setText(u"Genre : <font color=red size=7>Rock</font>  two  spaces"_s);
+    EXPECT_EQ(hover(w.lbl20), w.lbl20->text());
 }
 
 } // namespace
