@@ -1,8 +1,8 @@
 // Purpose: benchmark of a large playlist: writing an N-entry playlist file, loading it into the main
 // window's two lists, showing the list, and writing it back as the close step does; prints times and
 // peak memory, one "name value" pair per line.
+#include "core/playlist_file.h"
 #include "engine/engine.h"
-#include "playlist/playlist_file.h"
 #include "shell/main_window.h"
 #include "skin/list_box.h"
 

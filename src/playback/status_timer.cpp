@@ -1,7 +1,9 @@
 // Purpose: the status timer (time, status line, playlist position, CPU, end of track) and the level meters.
+#include "core/display_name.h"
+#include "core/rounding.h"
+#include "core/time_text.h"
 #include "engine/engine.h"
 #include "shell/main_window.h"
-#include "shell/player_helpers.h"
 #include "skin/gauge.h"
 #include "skin/list_box.h"
 #include "skin/scroll_bar.h"

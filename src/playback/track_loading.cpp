@@ -1,8 +1,10 @@
 // Purpose: loading the selected playlist entry into the playing channel, with its tags on display.
+#include "core/display_name.h"
+#include "core/rounding.h"
+#include "core/time_text.h"
 #include "engine/engine.h"
 #include "shell/error_box.h"
 #include "shell/main_window.h"
-#include "shell/player_helpers.h"
 #include "skin/gauge.h"
 #include "skin/link_label.h"
 #include "skin/list_box.h"

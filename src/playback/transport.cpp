@@ -1,10 +1,10 @@
 // Purpose: the transport: play, pause, stop, rewind and forward, previous, next, random, the seek bar and
 // the volume slider.
 #include "audio/effects_window.h"
+#include "core/player_random.h"
 #include "engine/engine.h"
 #include "shell/error_box.h"
 #include "shell/main_window.h"
-#include "shell/player_random.h"
 #include "skin/gauge.h"
 #include "skin/list_box.h"
 #include "skin/scroll_bar.h"

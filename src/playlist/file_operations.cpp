@@ -1,9 +1,9 @@
 // Purpose: the file operations on the selected entry (delete from disk, copy elsewhere) and the HTML
 // export of the playlist.
+#include "core/atomic_file.h"
+#include "core/html_export.h"
 #include "engine/engine.h"
-#include "playlist/html_export.h"
 #include "playlist/playlist_ui_state.h"
-#include "shell/atomic_file.h"
 #include "shell/error_box.h"
 #include "shell/file_dialogs.h"
 #include "shell/main_window.h"

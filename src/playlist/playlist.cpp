@@ -1,7 +1,7 @@
 // Purpose: the playlist's shared operations on TForm1's two aligned lists, lst1 (names) and lst3 (paths).
-#include "playlist/playlist_file.h"
+#include "core/display_name.h"
+#include "core/playlist_file.h"
 #include "shell/main_window.h"
-#include "shell/player_helpers.h"
 
 #include "skin/list_box.h"
 

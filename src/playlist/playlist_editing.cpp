@@ -1,11 +1,11 @@
 // Purpose: editing the playlist (add, remove, move, clear, duplicate, reverse, shuffle), list mode,
 // the name list's hint and letter keys, and the wiring of the playlist's controls.
+#include "core/player_random.h"
+#include "core/rounding.h"
 #include "playlist/playlist_events.h"
 #include "shell/error_box.h"
 #include "shell/file_dialogs.h"
 #include "shell/main_window.h"
-#include "shell/player_helpers.h"
-#include "shell/player_random.h"
 #include "skin/list_box.h"
 #include "skin/panel.h"
 

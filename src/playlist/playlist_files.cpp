@@ -1,9 +1,9 @@
 // Purpose: loading and saving playlist files, and files dropped on the main window.
+#include "core/display_name.h"
 #include "playlist/playlist_ui_state.h"
 #include "shell/error_box.h"
 #include "shell/file_dialogs.h"
 #include "shell/main_window.h"
-#include "shell/player_helpers.h"
 #include "skin/list_box.h"
 
 #include <QDragEnterEvent>

@@ -2,7 +2,7 @@
 // guard that runs every event handler.
 #pragma once
 
-#include "shell/player_error.h"
+#include "core/player_error.h"
 
 #include <QMessageBox>
 #include <QString>

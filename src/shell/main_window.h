@@ -2,9 +2,9 @@
 // controls that hold state. Its handlers are defined in the folder of the subsystem they belong to.
 #pragma once
 
+#include "core/settings_file.h"
+#include "core/string_list.h"
 #include "engine/engine_types.h"
-#include "playlist/string_list.h"
-#include "shell/settings_file.h"
 
 #include <QIcon>
 #include <QString>

@@ -1,11 +1,11 @@
 // Purpose: the main window's life cycle: creation (engine, settings, skin, default playlist, add-ons),
 // the show step (command line, visualization window, start-up action), close and destruction.
+#include "core/atomic_file.h"
+#include "core/settings_keys.h"
+#include "core/window_placement.h"
 #include "engine/engine.h"
-#include "shell/atomic_file.h"
 #include "shell/error_box.h"
 #include "shell/main_window.h"
-#include "shell/player_helpers.h"
-#include "shell/settings_keys.h"
 #include "skin/list_box.h"
 #include "skin/scroll_bar.h"
 #include "skin/skin_manager.h"

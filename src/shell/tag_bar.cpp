@@ -1,17 +1,11 @@
 // Purpose: the tag bar: the tag text scrolls one pixel a tick through its strip and can be dragged sideways.
+#include "core/window_placement.h"
 #include "shell/main_window.h"
-#include "shell/player_helpers.h"
 
 #include <QLabel>
 #include <QTimer>
 
 namespace orvu {
-
-int nextTagBarLeft(int left, int width) {
-    --left;
-    // Once the whole text has left the strip at the left, it re-enters 7 pixels inside the right edge.
-    return left < -width ? 274 : left;
-}
 
 void TForm1::tmr2Timer() {
     lbl31->move(nextTagBarLeft(lbl31->x(), lbl31->width()), lbl31->y());

@@ -1,7 +1,7 @@
 // Purpose: the skinned gauge: a bar that clamps its progress into its range and gives its percent done.
 #include "skin/gauge.h"
 
-#include "shell/player_helpers.h"
+#include "core/gauge_percent.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
 // Purpose: the skinned list box: one selection, and the selection is the item index (-1 for none).
 #include "skin/list_box.h"
 
-#include "playlist/string_list.h"
+#include "core/string_list.h"
 #include "skin/label.h"
 #include "skin/panel.h"
 
@@ -89,7 +89,6 @@ void ListBox::systemCommand(int command) {
 
 bool ListBox::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
-        const auto* help = static_cast<QHelpEvent*>(event);
         showPlainToolTip(static_cast<QHelpEvent*>(event), toolTip(), viewport());
         return true;
     }

@@ -1,5 +1,5 @@
 // Purpose: Delete from Disk, copying the selected file elsewhere, and the HTML export of the playlist.
-#include "playlist/html_export.h"
+#include "core/html_export.h"
 #include "playlist_support.h"
 #include "support/temp_dir.h"
 

@@ -1,7 +1,7 @@
 // Purpose: the playlist's editing operations, letter keys, hint and list mode through the real handlers.
+#include "core/player_random.h"
 #include "playlist/playlist_ui_state.h"
 #include "playlist_support.h"
-#include "shell/player_random.h"
 #include "skin/panel.h"
 
 #include <QAction>

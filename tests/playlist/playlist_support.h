@@ -2,9 +2,9 @@
 // inside the guard as the window's connections do.
 #pragma once
 
+#include "core/display_name.h"
 #include "shell/error_box.h"
 #include "shell/main_window.h"
-#include "shell/player_helpers.h"
 #include "skin/list_box.h"
 #include "support/player_fixture.h"
 #include "support/signal.h"

@@ -1,7 +1,7 @@
 // Purpose: the main window's life cycle through the real handlers: first start, odd settings, the command
 // line, mended faults, the tag bar, the wheel, player modes and panels.
+#include "core/settings_file.h"
 #include "engine/engine.h"
-#include "shell/settings_file.h"
 #include "skin/gauge.h"
 #include "skin/link_label.h"
 #include "skin/list_box.h"

@@ -1,7 +1,7 @@
 // Purpose: the settings file behaves like a Windows INI file and never loses or half-writes it.
-#include "shell/player_error.h"
-#include "shell/settings_file.h"
-#include "shell/settings_keys.h"
+#include "core/player_error.h"
+#include "core/settings_file.h"
+#include "core/settings_keys.h"
 #include "support/error_message.h"
 #include "support/temp_dir.h"
 

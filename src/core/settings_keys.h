@@ -1,7 +1,7 @@
 // Purpose: every settings key of "ORVU.ini" with its section, type and default, in the order of writing.
 #pragma once
 
-#include "shell/settings_file.h"
+#include "core/settings_file.h"
 
 #include <QString>
 

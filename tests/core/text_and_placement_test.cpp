@@ -1,5 +1,9 @@
-// Purpose: the small shared helpers: display names, the status-line name, time text, rounding, gauges.
-#include "shell/player_helpers.h"
+// Purpose: display names, the status-line name, time text, rounding, gauge percent and window placement.
+#include "core/display_name.h"
+#include "core/gauge_percent.h"
+#include "core/rounding.h"
+#include "core/time_text.h"
+#include "core/window_placement.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Purpose: the settings file "ORVU.ini", read and written with the semantics of Windows INI files.
-#include "shell/settings_file.h"
+#include "core/settings_file.h"
 
-#include "shell/atomic_file.h"
-#include "shell/player_error.h"
+#include "core/atomic_file.h"
+#include "core/player_error.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

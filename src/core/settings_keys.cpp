@@ -1,5 +1,5 @@
 // Purpose: every settings key of "ORVU.ini" with its section, type and default, in the order of writing.
-#include "shell/settings_keys.h"
+#include "core/settings_keys.h"
 
 namespace orvu {
 namespace {

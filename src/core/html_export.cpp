@@ -1,5 +1,5 @@
 // Purpose: the lines of the playlist's HTML export and the time of day it carries.
-#include "playlist/html_export.h"
+#include "core/html_export.h"
 
 namespace orvu {
 

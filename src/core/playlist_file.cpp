@@ -1,8 +1,8 @@
 // Purpose: the playlist file format: one path per line, CR LF after every line, no header.
-#include "playlist/playlist_file.h"
+#include "core/playlist_file.h"
 
-#include "shell/atomic_file.h"
-#include "shell/player_error.h"
+#include "core/atomic_file.h"
+#include "core/player_error.h"
 
 #include <QFile>
 

@@ -1,5 +1,5 @@
 // Purpose: the one pseudo-random generator of the process, shared by Random track and Shuffle.
-#include "shell/player_random.h"
+#include "core/player_random.h"
 
 #include <random>
 

@@ -1,7 +1,7 @@
 // Purpose: a list of texts whose out-of-range accesses raise the player's list error.
-#include "playlist/string_list.h"
+#include "core/string_list.h"
 
-#include "shell/player_error.h"
+#include "core/player_error.h"
 
 namespace orvu {
 

@@ -1,6 +1,6 @@
 // Purpose: the playlist file format: line splitting, NUL, round trips, special files and error messages.
-#include "playlist/playlist_file.h"
-#include "shell/player_error.h"
+#include "core/player_error.h"
+#include "core/playlist_file.h"
 #include "support/error_message.h"
 #include "support/temp_dir.h"
 

@@ -1,5 +1,5 @@
 // Purpose: whole-file reads that never block on special files, and writes that replace a file atomically.
-#include "shell/atomic_file.h"
+#include "core/atomic_file.h"
 
 #include <QDir>
 #include <QFile>
