@@ -1,7 +1,7 @@
 // Purpose: test helper that runs an operation and returns the PlayerError message it raised.
 #pragma once
 
-#include "shell/player_error.h"
+#include "core/player_error.h"
 
 #include <QString>
 
