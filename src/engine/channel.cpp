@@ -48,7 +48,7 @@ Channel::Channel(ChannelSetup setup, std::unique_ptr<Decoder> decoder)
     info_.flags = setup_.flags;
     info_.ctype = decoder_->ctype();
     info_.origres = decoder_->origres();
-    info_.filename = setup_.path.c_str();
+    info_.filename = setup_.path;
     if (setup_.music)
         musicTags_ = {decoder_->metadata("title"), decoder_->metadata("artist")};
 

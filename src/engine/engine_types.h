@@ -2,13 +2,15 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace orvu::engine {
 
 // Channels, effects and add-ons are named by 32-bit handles; 0 is never a valid handle.
 using Handle = std::uint32_t;
 
-// Facts about a channel, in the engine's published field order.
+// Facts about a channel, in the engine's published field order. The record owns its text, so a copy
+// stays valid after its channel is freed.
 struct ChannelInfo {
     std::uint32_t freq = 0;  // sample rate in Hz
     std::uint32_t chans = 0; // channel count
@@ -17,7 +19,7 @@ struct ChannelInfo {
     std::uint32_t origres = 0; // resolution of the source in bits, 0 when not known
     Handle plugin = 0;         // the add-on that opened it, 0 for the core
     Handle sample = 0;
-    const char* filename = nullptr;
+    std::string filename; // the path the channel was opened from
 };
 
 // Parameters of one parametric-equalizer band, in the engine's published field order.

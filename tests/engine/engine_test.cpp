@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -249,9 +250,12 @@ TEST_F(EngineTest, SpectrumPeaksInTheSineBin) {
     EXPECT_EQ(engine.channelGetData(h, bins.data(), 0), -1);
 }
 
-// The channel record tells rate, channels, flags, type and name.
+// The channel record tells rate, channels, flags, type and name, and a copy of it keeps the name after
+// the channel is freed (the player keeps the record of the track it played last).
 TEST_F(EngineTest, ChannelInfoDescribesTheStream) {
-    const Handle h = open({.rate = 22050, .channels = 1}, kSampleLoop | kSampleFx);
+    const std::string name = "/home/listener/Music/A folder with a long name/sine.wav";
+    const Handle h = engine.streamCreateDecoder(makeSineDecoder({.rate = 22050, .channels = 1}),
+                                                kSampleLoop | kSampleFx, name);
     ChannelInfo info;
     ASSERT_TRUE(engine.channelGetInfo(h, &info));
     EXPECT_EQ(info.freq, 22050u);
@@ -259,7 +263,9 @@ TEST_F(EngineTest, ChannelInfoDescribesTheStream) {
     EXPECT_EQ(info.flags, kSampleLoop | kSampleFx);
     EXPECT_EQ(info.ctype, kCtypeStreamWavPcm);
     EXPECT_EQ(info.origres, 16u);
-    EXPECT_STREQ(info.filename, "sine.wav");
+    EXPECT_EQ(info.filename, name);
+    ASSERT_TRUE(engine.streamFree(h));
+    EXPECT_EQ(info.filename, name);
 }
 
 // Handle 0 and freed handles fail and change nothing; handles are never reused; a stream is not music.
