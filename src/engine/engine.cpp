@@ -13,40 +13,20 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <functional>
 #include <mutex>
-#include <thread>
+#include <system_error>
 
 namespace orvu::engine {
-namespace {
 
-constexpr auto openTimeLimit = std::chrono::seconds(2);
-
-// Opens a decoder on a worker thread and waits at most `limit` for it. A file that takes longer
-// (a hung network mount, say) fails; the worker then finishes on its own and frees its result.
-std::unique_ptr<Decoder> openWithin(std::chrono::milliseconds limit,
-                                    std::function<std::unique_ptr<Decoder>()> open) {
-    struct Pending {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool finished = false;
-        std::unique_ptr<Decoder> decoder;
-    };
-    auto pending = std::make_shared<Pending>();
-    std::thread([pending, open = std::move(open)] {
-        std::unique_ptr<Decoder> decoder = open();
-        std::scoped_lock lock(pending->mutex);
-        pending->decoder = std::move(decoder);
-        pending->finished = true;
-        pending->done.notify_all();
-    }).detach();
-    std::unique_lock lock(pending->mutex);
-    if (!pending->done.wait_for(lock, limit, [&] { return pending->finished; }))
-        return nullptr;
-    return std::move(pending->decoder);
-}
-
-} // namespace
+// One open on its opener thread. The control thread waits for it up to the time limit; when it gives
+// up first, the opener frees what it made itself.
+struct Engine::PendingOpen {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    bool abandoned = false;
+    std::unique_ptr<Decoder> decoder;
+};
 
 Engine::Engine()
     : formats_(std::make_unique<FormatRegistry>())
@@ -55,6 +35,62 @@ Engine::Engine()
 
 Engine::~Engine() {
     free();
+    // A slow open still running uses function-local statics of FFmpeg, libopenmpt and the decoders,
+    // which go when main returns: wait for it here.
+    joinOpeners(true);
+}
+
+// Opens a decoder on an opener thread and waits at most the time limit for it. A file that takes
+// longer (a hung network mount, say) fails at once; its opener is kept and joined once it is done.
+std::unique_ptr<Decoder> Engine::openWithin(Opener open) {
+    joinOpeners(false);
+    auto pending = std::make_shared<PendingOpen>();
+    std::thread thread;
+    try {
+        thread = std::thread([pending, open = std::move(open)] {
+            std::unique_ptr<Decoder> decoder;
+            try {
+                decoder = open();
+            } catch (...) { // a failed open is a null decoder; nothing is thrown across the thread
+            }
+            std::unique_lock lock(pending->mutex);
+            if (pending->abandoned) {
+                lock.unlock();
+                decoder.reset();
+                lock.lock();
+            } else {
+                pending->decoder = std::move(decoder);
+            }
+            pending->finished = true;
+            pending->done.notify_all();
+        });
+    } catch (const std::system_error&) {
+        return nullptr; // no thread to open on
+    }
+    std::unique_lock lock(pending->mutex);
+    if (pending->done.wait_for(lock, openTimeLimit_, [&] { return pending->finished; })) {
+        std::unique_ptr<Decoder> decoder = std::move(pending->decoder);
+        lock.unlock();
+        thread.join(); // it is finishing: only its captures are left to free
+        return decoder;
+    }
+    pending->abandoned = true;
+    lock.unlock();
+    openers_.push_back({std::move(thread), std::move(pending)});
+    return nullptr;
+}
+
+// Joins the openers that have finished, or all of them.
+void Engine::joinOpeners(bool evenUnfinished) {
+    std::erase_if(openers_, [evenUnfinished](OpenerThread& opener) {
+        if (!evenUnfinished) {
+            std::scoped_lock lock(opener.pending->mutex);
+            if (!opener.pending->finished)
+                return false;
+        }
+        opener.thread.join();
+        return true;
+    });
 }
 
 bool Engine::init(int device, std::uint32_t freq, std::uint32_t /*flags*/) {
@@ -97,6 +133,7 @@ bool Engine::stop() {
 bool Engine::free() {
     if (!initialised_)
         return false;
+    joinOpeners(false);
     if (output_)
         output_->stop(); // no render runs from here on
     for (auto& slot : slots_)
@@ -131,9 +168,14 @@ Handle Engine::streamCreateFile(bool memory, const std::string& path, std::uint6
     if (!initialised_ || memory)
         return 0;
     FormatRegistry formats = *formats_;
-    std::unique_ptr<Decoder> decoder =
-        openWithin(openTimeLimit, [formats, path] { return openStreamDecoder(path, formats); });
-    return streamCreateDecoder(std::move(decoder), flags, path);
+    return streamCreateOpener([formats, path] { return openStreamDecoder(path, formats); }, flags, path);
+}
+
+Handle Engine::streamCreateOpener(Opener open, std::uint32_t flags, const std::string& name) {
+    collectRetired();
+    if (!initialised_)
+        return 0;
+    return adopt(openWithin(std::move(open)), flags, name, false);
 }
 
 Handle Engine::streamCreateDecoder(std::unique_ptr<Decoder> decoder, std::uint32_t flags,
@@ -157,9 +199,7 @@ Handle Engine::musicLoad(bool memory, const std::string& path, std::uint64_t /*o
     collectRetired();
     if (!initialised_ || memory)
         return 0;
-    std::unique_ptr<Decoder> decoder =
-        openWithin(openTimeLimit, [path, flags] { return openMusicDecoder(path, flags); });
-    return adopt(std::move(decoder), flags, path, true);
+    return adopt(openWithin([path, flags] { return openMusicDecoder(path, flags); }), flags, path, true);
 }
 
 Handle Engine::addChannel(std::unique_ptr<Channel> channel) {

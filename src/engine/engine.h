@@ -3,7 +3,9 @@
 //
 // Threading contract:
 // - Every public member except render() is called from one control thread (the player's UI
-//   thread). Each returns at once: opening a file waits at most two seconds, a slow file fails.
+//   thread). Each returns at once: opening a file waits at most two seconds, a slow file fails. The
+//   opener thread of a slow file runs on until the file gives up; the engine joins it when the
+//   opener is done and, at the latest, in its destructor, so none outlives the engine.
 // - render() runs on the output thread (SDL's callback or the no-sound clock); it never takes a
 //   lock the control thread holds, never allocates and never does I/O. A test or benchmark that
 //   initialises with initManual() calls render() itself, on the control thread; render then waits
@@ -17,12 +19,15 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace orvu::engine {
@@ -67,6 +72,12 @@ public:
     // A stream over a decoder the caller made (generated signals in tests and benchmarks).
     Handle streamCreateDecoder(std::unique_ptr<Decoder> decoder, std::uint32_t flags,
                                const std::string& name);
+    // A stream whose decoder `open` makes the way streamCreateFile opens a file: on an opener thread,
+    // failing when it takes longer than the open-time limit.
+    using Opener = std::function<std::unique_ptr<Decoder>()>;
+    Handle streamCreateOpener(Opener open, std::uint32_t flags, const std::string& name);
+    // The longest a stream or module open may take; two seconds unless a test sets a shorter one.
+    void setOpenTimeLimit(std::chrono::milliseconds limit) { openTimeLimit_ = limit; }
     bool streamFree(Handle handle);
     bool musicFree(Handle handle);
 
@@ -108,12 +119,20 @@ public:
 private:
     static constexpr std::size_t maxChannels = 64;
 
+    struct PendingOpen;
+    struct OpenerThread {
+        std::thread thread;
+        std::shared_ptr<PendingOpen> pending;
+    };
+
     Channel* find(Handle handle);
     fx::Effect* findEffect(Handle fx);
     Handle adopt(std::unique_ptr<Decoder> decoder, std::uint32_t flags, const std::string& name, bool music);
     Handle addChannel(std::unique_ptr<Channel> channel);
     bool freeChannel(Handle handle, bool music);
     void collectRetired();
+    std::unique_ptr<Decoder> openWithin(Opener open);
+    void joinOpeners(bool evenUnfinished);
     std::int64_t latencyFrames() const;
     std::int64_t now() const { return deviceFrames_.load(std::memory_order_acquire); }
     Handle nextHandle() { return nextHandle_++; }
@@ -123,6 +142,7 @@ private:
     bool manual_ = false;
     int rate_ = 44100;
     int bufferMs_ = 500;
+    std::chrono::milliseconds openTimeLimit_{2000};
     Handle nextHandle_ = 1;
     std::unique_ptr<FormatRegistry> formats_;
     std::vector<Handle> plugins_;
@@ -140,6 +160,7 @@ private:
     std::unique_ptr<Output> output_;
     std::unique_ptr<Spectrum> spectrum_;
     std::unique_ptr<CdDoor> cd_;
+    std::vector<OpenerThread> openers_; // openers that outlived their time limit
 
     // Shared with the output thread.
     std::array<std::atomic<Channel*>, maxChannels> slots_{};

@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -358,6 +360,37 @@ TEST(EngineUnderrun, FreeingChannelsWhileRendering) {
         EXPECT_TRUE(engine.streamFree(h));
     }
     EXPECT_TRUE(engine.free());
+}
+
+// An open slower than the time limit fails at once, while its opener still runs; destroying the engine
+// then waits for the opener to finish, so none outlives the engine (and the statics it may use).
+TEST(EngineLifecycle, SlowOpenFailsAtOnceAndTheEngineOutwaitsIt) {
+    struct Opening {
+        std::atomic<bool> released{false};
+        std::atomic<bool> finished{false};
+    };
+    const auto opening = std::make_shared<Opening>();
+    {
+        Engine engine;
+        ASSERT_TRUE(engine.initManual(rate));
+        engine.setOpenTimeLimit(std::chrono::milliseconds(20));
+        const Handle h = engine.streamCreateOpener(
+            [opening] {
+                // Bounded, so an engine that waited for the opener fails the test instead of hanging it.
+                const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+                while (!opening->released && std::chrono::steady_clock::now() < giveUp)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                std::this_thread::sleep_for(std::chrono::milliseconds(50)); // still busy as the engine goes
+                auto decoder = makeSineDecoder({});
+                opening->finished = true;
+                return decoder;
+            },
+            kSampleLoop, "slow.wav");
+        EXPECT_EQ(h, 0u);
+        EXPECT_FALSE(opening->finished);
+        opening->released = true;
+    }
+    EXPECT_TRUE(opening->finished);
 }
 
 // The engine reports its interface version, refuses a second init, and frees cleanly.
