@@ -451,8 +451,10 @@ TEST(EffectsThreadTest, EffectsChangeWhileTheOutputRuns) {
     };
     std::vector<Added> effects;
     constexpr std::uint32_t types[] = {kFxDx8Echo, kFxDx8ParamEq, kFxDx8Reverb};
-    // Runs until the output has played a tenth of a second, whatever the machine's speed.
-    for (int round = 0; engine.channelGetPosition(h, kPosByte) < rate * 4 / 10; ++round) {
+    // Runs until every effect is in and the output has played a tenth of a second, whatever the
+    // machine's speed.
+    for (int round = 0; effects.size() < 12 || engine.channelGetPosition(h, kPosByte) < rate * 4 / 10;
+         ++round) {
         if (effects.size() < 12) {
             const std::uint32_t type = types[effects.size() % 3];
             effects.push_back({engine.channelSetFX(h, type, round % 5), type});
