@@ -24,7 +24,7 @@ int main(int argc, char* argv[]) {
     orvu::TForm3 form3;
     orvu::TForm4 form4;
     orvu::TForm5 form5;
-    orvu::TForm6 form6(form1);
+    orvu::TForm6 form6(form1.session);
     orvu::TForm7 form7;
     form1.setVisualizationWindow(&form3);
     form1.setPresetsWindow(&form5);

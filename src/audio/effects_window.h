@@ -1,8 +1,6 @@
 // Purpose: TForm6, the audio effects window: balance, disk speed, reverb and echo of the current track.
 #pragma once
 
-#include "engine/engine_types.h"
-
 #include <QWidget>
 
 class QLabel;
@@ -11,8 +9,8 @@ class QPushButton;
 namespace orvu {
 
 class Panel;
+class PlaybackSession;
 class ScrollBar;
-class TForm1;
 
 class TForm6 : public QWidget {
     Q_OBJECT
@@ -21,10 +19,8 @@ public:
     static constexpr int designClientWidth = 425;
     static constexpr int designClientHeight = 341;
 
-    explicit TForm6(TForm1& mainWindow, QWidget* parent = nullptr);
-
-    // Attaches reverb and echo to the current channel and applies all six sliders.
-    void fx();
+    // The sliders start at the session's effect positions and drive them.
+    explicit TForm6(PlaybackSession& session, QWidget* parent = nullptr);
 
     void scrlbr1Change(); // balance
     void scrlbr2Change(); // disk speed
@@ -38,15 +34,14 @@ public:
     void btn4Click();     // reset the echo
     void btn5Click();     // reset the reverb
 
-    engine::Handle ReverbFx = 0;
-    engine::Handle EchoFx = 0;
-    engine::ReverbParameters ReverbParams{};
-    engine::EchoParameters EchoParams{};
-
     Panel* pnl1 = nullptr;
     ScrollBar *scrlbr1 = nullptr, *scrlbr2 = nullptr, *scrlbr3 = nullptr, *scrlbr4 = nullptr,
               *scrlbr5 = nullptr, *scrlbr6 = nullptr;
     QPushButton *btn1 = nullptr, *btn2 = nullptr, *btn3 = nullptr, *btn4 = nullptr, *btn5 = nullptr;
+
+Q_SIGNALS:
+    // The window opened (true) or closed (false): the main window stays disabled meanwhile.
+    void openChanged(bool open);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -56,7 +51,7 @@ private:
     ScrollBar* makeSlider(const QString& caption, int top, int minimum, int maximum, int position);
     QPushButton* makeButton(QWidget* parent, const QString& caption, const QRect& geometry);
 
-    TForm1& form1_;
+    PlaybackSession& session_;
 };
 
 } // namespace orvu

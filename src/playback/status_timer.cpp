@@ -48,14 +48,14 @@ constexpr std::array<MeterBin, 4> meterBins = {{
 void TForm1::tmr1Timer() {
     const auto heardSeconds = [this] {
         return roundHalfEven(Bass.channelBytes2Seconds(
-            state.Channel, Bass.channelGetPosition(state.Channel, engine::kPosByte)));
+            session.Channel, Bass.channelGetPosition(session.Channel, engine::kPosByte)));
     };
     scrlbr1->setPosition(static_cast<int>(std::max<std::int64_t>(heardSeconds(), 0)));
     sg1->setProgress(scrlbr1->position());
     lbl2->setText(timeText(heardSeconds()));
 
     QString stateText;
-    switch (Bass.channelIsActive(state.Channel)) {
+    switch (Bass.channelIsActive(session.Channel)) {
     case engine::kActivePlaying:
         stateText = QStringLiteral("Playing...");
         break;
@@ -82,20 +82,20 @@ void TForm1::tmr1Timer() {
     }
 
     lbl15->setText(QStringLiteral("PL : %1/%2").arg(lst1->itemIndex() + 1).arg(lst1->count()));
-    if (!tmr3->isActive() && Bass.channelIsActive(state.Channel) == engine::kActivePlaying)
+    if (!tmr3->isActive() && Bass.channelIsActive(session.Channel) == engine::kActivePlaying)
         tmr3->start(); // the level meters wake again once a track plays
     lbl22->setText(QStringLiteral("CPU : ") + cpuText(Bass.getCPU()) + u'%');
 }
 
 void TForm1::tmr3Timer() {
-    if (Bass.channelIsActive(state.Channel) != engine::kActivePlaying) {
+    if (Bass.channelIsActive(session.Channel) != engine::kActivePlaying) {
         // Nothing to show until a track plays again: a 1 ms timer costs wake-ups even when idle.
         // The gauges keep their values; the status timer or a play restarts this timer.
         tmr3->stop();
         return;
     }
     std::array<float, 128> spectrum{};
-    if (Bass.channelGetData(state.Channel, spectrum.data(), engine::kDataFft256) < 0)
+    if (Bass.channelGetData(session.Channel, spectrum.data(), engine::kDataFft256) < 0)
         return;
     // The float bit patterns read as integers grow with the logarithm of the magnitude: log meters.
     for (const MeterBin& meter : meterBins)

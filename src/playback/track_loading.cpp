@@ -17,8 +17,6 @@
 namespace orvu {
 namespace {
 
-constexpr std::uint32_t streamFlags = engine::kSampleLoop | engine::kSampleFx;
-constexpr std::uint32_t musicFlags = engine::kMusicRamp | engine::kSampleFx | engine::kSampleLoop;
 const QString artistSearchPrefix = QStringLiteral("http://www.google.com/search?q=");
 const QString cannotPlayText = QStringLiteral(
     "ORVU Cannot Play this File. \r 1.1 File does not exist. \r 1.2 Unsupported format.\r 1.3 Missing Audio "
@@ -37,47 +35,37 @@ TForm1::LoadResult TForm1::loadEntry(int index) {
     state.CurrentFile = lst3.at(index);
     if (!state.CurrentFile.isEmpty())
         state.CurrentName = currentName(displayName(state.CurrentFile));
-    releaseChannel();
-    const std::string path = QFile::encodeName(state.CurrentFile).toStdString();
-    state.Channel = Bass.streamCreateFile(false, path, 0, 0, streamFlags);
-    if (state.Channel == 0)
-        state.Channel = Bass.musicLoad(false, path, 0, 0, musicFlags, 1);
-    Bass.channelSetAttribute(state.Channel, engine::kAttribVol, 0.0f);
+    session.open(state.CurrentFile);
     lbl1->setText(displayName(state.CurrentFile));
-    AttachEqualizer();
-    Bass.channelPlay(state.Channel, false);
+    session.AttachEqualizer();
+    Bass.channelPlay(session.Channel, false);
     tmr3->start();
 
     if (!applyLength()) {
         showMessageBox(cannotPlayText, QMessageBox::Warning);
-        releaseChannel();
+        session.release();
         return LoadResult::Failed;
     }
     showTags();
     return LoadResult::Loaded;
 }
 
-void TForm1::releaseChannel() {
-    Bass.musicFree(state.Channel);
-    Bass.streamFree(state.Channel);
-}
-
 bool TForm1::applyLength() {
-    std::int64_t length = Bass.channelGetLength(state.Channel, engine::kPosByte);
+    std::int64_t length = Bass.channelGetLength(session.Channel, engine::kPosByte);
     if (length != -1) {
         scrlbr1->setMaximum(
-            static_cast<int>(roundHalfEven(Bass.channelBytes2Seconds(state.Channel, length))));
+            static_cast<int>(roundHalfEven(Bass.channelBytes2Seconds(session.Channel, length))));
         sg1->setMaxValue(scrlbr1->maximum());
-    } else if (Bass.channelGetLength(state.Channel, engine::kPosByte) == -1) {
+    } else if (Bass.channelGetLength(session.Channel, engine::kPosByte) == -1) {
         return false;
     }
-    length = Bass.channelGetLength(state.Channel, engine::kPosByte);
-    lbl3->setText(timeText(roundHalfEven(Bass.channelBytes2Seconds(state.Channel, length))));
+    length = Bass.channelGetLength(session.Channel, engine::kPosByte);
+    lbl3->setText(timeText(roundHalfEven(Bass.channelBytes2Seconds(session.Channel, length))));
     return true;
 }
 
 QString TForm1::readTag(const char* format) const {
-    return QString::fromStdString(Bass.tagsRead(state.Channel, format));
+    return QString::fromStdString(Bass.tagsRead(session.Channel, format));
 }
 
 void TForm1::showTags() {
@@ -91,7 +79,7 @@ void TForm1::showTags() {
     lbl27->setText(QStringLiteral("File : ") + lbl1->text());
     lbl24->setText(QStringLiteral("Comment : ") + readTag("%CMNT"));
 
-    Bass.channelGetInfo(state.Channel, &state.ChannelInfo);
+    Bass.channelGetInfo(session.Channel, &state.ChannelInfo);
     const QString rate = QStringLiteral("Sample Rate : ") + QString::number(state.ChannelInfo.freq);
     if (state.ChannelInfo.chans == 1)
         lbl23->setText(rate + QStringLiteral(" Hz (Mono)"));

@@ -44,13 +44,13 @@ void TForm1::connectPlaybackHandlers() {
 
 // A negative target becomes a huge unsigned byte position, which the engine refuses like one past the end.
 void TForm1::seekToSeconds(double seconds) {
-    const std::int64_t bytes = Bass.channelSeconds2Bytes(state.Channel, seconds);
-    Bass.channelSetPosition(state.Channel, static_cast<std::uint64_t>(bytes), engine::kPosByte);
+    const std::int64_t bytes = Bass.channelSeconds2Bytes(session.Channel, seconds);
+    Bass.channelSetPosition(session.Channel, static_cast<std::uint64_t>(bytes), engine::kPosByte);
 }
 
 void TForm1::btn1Click() {
-    if (Bass.channelIsActive(state.Channel) == engine::kActivePaused) {
-        Bass.channelPlay(state.Channel, false);
+    if (Bass.channelIsActive(session.Channel) == engine::kActivePaused) {
+        Bass.channelPlay(session.Channel, false);
         tmr3->start();
         return;
     }
@@ -60,12 +60,12 @@ void TForm1::btn1Click() {
 }
 
 void TForm1::btn2Click() {
-    Bass.channelPause(state.Channel);
+    Bass.channelPause(session.Channel);
 }
 
 void TForm1::btn3Click() {
-    Bass.channelSetPosition(state.Channel, 1, engine::kPosByte);
-    Bass.channelStop(state.Channel);
+    Bass.channelSetPosition(session.Channel, 1, engine::kPosByte);
+    Bass.channelStop(session.Channel);
 }
 
 // The target is not clamped: the engine refuses a position before the start or past the end.
@@ -84,7 +84,7 @@ void TForm1::btn8Click() {
 }
 
 void TForm1::btn9Click() {
-    Bass.channelSlideAttribute(state.Channel, engine::kAttribVol, 0.0f, 1000);
+    Bass.channelSlideAttribute(session.Channel, engine::kAttribVol, 0.0f, 1000);
     const int index = lst1->itemIndex();
     lst1->setItemIndex(index == lst1->count() - 1 ? 0 : index + 1);
     lst1DblClick();
@@ -96,7 +96,7 @@ void TForm1::btn26Click() {
 }
 
 void TForm1::scrlbr1Scroll(int code) {
-    if (Bass.channelIsActive(state.Channel) == engine::kActiveStopped)
+    if (Bass.channelIsActive(session.Channel) == engine::kActiveStopped)
         tmr1->stop();
     if (code != ScrollBar::EndScroll)
         return;
@@ -115,7 +115,7 @@ void TForm1::scrlbr1KeyDown(int key) {
 
 void TForm1::scrlbr2Change() {
     const int position = scrlbr2->position();
-    Bass.channelSetAttribute(state.Channel, engine::kAttribVol, static_cast<float>(position) / 100.0f);
+    session.setVolume(position);
     // The pattern "#" shows no digits at all for 0.
     scrlbr2->setToolTip(QStringLiteral("Volume : ") +
                         (position == 0 ? QString() : QString::number(position)));

@@ -22,8 +22,7 @@ void TForm1::btn21Click() {
     const QString path = lst3.at(lst1->itemIndex()); // refuses -1 before anything is freed or deleted
     if (path == state.CurrentFile) {
         // One of the two applies; Channel keeps its now dead handle, CurrentFile its path.
-        Bass.musicFree(state.Channel);
-        Bass.streamFree(state.Channel);
+        session.release();
     }
     // A file that cannot be deleted stays silently; its entry leaves the playlist all the same.
     QFile::remove(path);

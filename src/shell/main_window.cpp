@@ -72,6 +72,7 @@ constexpr BandColumn bandColumns[10] = {
 
 TForm1::TForm1(engine::Engine& engine, StartupContext context, QWidget* parent)
     : QWidget(parent)
+    , session(engine)
     , Bass(engine)
     , context_(std::move(context))
     , playlistUi_(std::make_unique<PlaylistUiState>()) {

@@ -2,6 +2,7 @@
 // controls that hold state. Its handlers are defined in the folder of the subsystem they belong to.
 #pragma once
 
+#include "core/playback_session.h"
 #include "core/settings_file.h"
 #include "core/string_list.h"
 #include "engine/engine_types.h"
@@ -40,7 +41,6 @@ struct PlaylistUiState;
 // start-up fills it from the settings file.
 struct PlayerState {
     QString AppDir;                         // the executable's directory, ending in '/'
-    engine::Handle Channel = 0;             // current stream or music; keeps a freed handle
     std::unique_ptr<SettingsFile> Settings; // "ORVU.ini" in AppDir
     std::int32_t PresetIndex = 0;           // selected equalizer preset, 0 "Flat" .. 12 "Other"
     QString VisMode;                        // visualization style: "eli", "spe", "spa", "dop", "ran"
@@ -48,8 +48,6 @@ struct PlayerState {
     QString OnOpenAction;                   // start-up action: "Nothing", "Play", "Open"
     QString PlayerMode;                     // "Normal", "Simple", "Medium"
     bool AutoEq = false;                    // load the preset named by each track's genre
-    std::array<engine::Handle, 10> EqFx{};  // one equalizer effect per band, Band1..Band10
-    engine::ParamEqParameters EqParams{};   // the one record shared by the ten bands
     QString CurrentFile;                    // full path of the track last loaded
     QString CurrentName;                    // its display name, cut for the status line
     engine::ChannelInfo ChannelInfo{};      // facts about the current channel
@@ -77,7 +75,8 @@ public:
     ~TForm1() override;
 
     PlayerState state;
-    engine::Engine& Bass;
+    PlaybackSession session; // the engine, the current channel, the equalizer and the effects
+    engine::Engine& Bass;    // the session's engine
 
     // ---- Application shell: life cycle (shell/startup.cpp) ----
     // The creation step; false when the engine cannot be used (the process must end).
@@ -127,12 +126,11 @@ public:
     void sg1MouseMove();
 
     // ---- Equalizer and effects (audio/) ----
-    void AttachEqualizer();
     void bandChange(int band); // the gain handler of every band slider (Band1 = 0)
     void bandScroll(int band); // a band slider moved by the user
     void btn17Click();         // open the effects window
     void btn18Click();         // open the preset window
-    void setEffectsWindow(TForm6* window) { Form6 = window; }
+    void setEffectsWindow(TForm6* window);
     void setPresetsWindow(QWidget* window) { Form5 = window; }
 
     // ---- Playlist (playlist/) ----
@@ -220,7 +218,6 @@ private:
     void seekToSeconds(double seconds);   // not clamped: the engine refuses what lies outside the track
     enum class LoadResult { Loaded, Failed };
     LoadResult loadEntry(int index);
-    void releaseChannel();
     bool applyLength(); // false when the length cannot be known: the file cannot be played
     QString readTag(const char* format) const;
     void showTags();

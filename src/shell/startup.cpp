@@ -239,8 +239,8 @@ void TForm1::writeSettings() {
 
 void TForm1::FormDestroy() {
     Bass.stop();
-    Bass.streamFree(state.Channel);
-    Bass.musicFree(state.Channel);
+    Bass.streamFree(session.Channel);
+    Bass.musicFree(session.Channel);
     Bass.free();
     trycn1->hide();
 }

@@ -63,8 +63,8 @@ protected:
     }
     void seekSeconds(double seconds) {
         w->Bass.channelSetPosition(
-            w->state.Channel,
-            static_cast<std::uint64_t>(w->Bass.channelSeconds2Bytes(w->state.Channel, seconds)),
+            w->session.Channel,
+            static_cast<std::uint64_t>(w->Bass.channelSeconds2Bytes(w->session.Channel, seconds)),
             engine::kPosByte);
     }
 
@@ -144,7 +144,7 @@ TEST_F(PlaybackTest, FailedLoadShowsTheBoxAndKeepsTheLabels) {
     EXPECT_EQ(w->lbl1->text(), u"missing.mp3"_s);
     EXPECT_EQ(w->lbl31->text(), tagBar);
     EXPECT_EQ(w->lbl3->text(), u"00:02"_s);
-    EXPECT_EQ(w->Bass.channelIsActive(w->state.Channel), engine::kActiveStopped);
+    EXPECT_EQ(w->Bass.channelIsActive(w->session.Channel), engine::kActiveStopped);
     w->tmr1Timer();
     EXPECT_EQ(w->lbl1->text(), u"missing.mp3 | Stopped.( 0% )"_s);
 }
@@ -194,13 +194,13 @@ TEST_F(PlaybackTest, TransportSelectsAndLoads) {
 // Pause, Stop and Play keep to the engine's states: a paused track resumes, a stopped one reloads.
 TEST_F(PlaybackTest, PauseStopAndPlay) {
     load(fixture("sine1k.wav"));
-    const engine::Handle first = w->state.Channel;
+    const engine::Handle first = w->session.Channel;
     w->btn2Click();
     EXPECT_EQ(w->Bass.channelIsActive(first), engine::kActivePaused);
     w->btn2Click(); // pausing a paused track changes nothing
     EXPECT_EQ(w->Bass.channelIsActive(first), engine::kActivePaused);
     w->btn1Click();
-    EXPECT_EQ(w->state.Channel, first); // resumed, not reloaded
+    EXPECT_EQ(w->session.Channel, first); // resumed, not reloaded
     EXPECT_EQ(w->Bass.channelIsActive(first), engine::kActivePlaying);
     w->btn3Click();
     EXPECT_EQ(w->Bass.channelIsActive(first), engine::kActiveStopped);
@@ -208,15 +208,15 @@ TEST_F(PlaybackTest, PauseStopAndPlay) {
     w->btn2Click();
     EXPECT_EQ(w->Bass.channelIsActive(first), engine::kActiveStopped);
     w->btn1Click();
-    EXPECT_NE(w->state.Channel, first); // loaded afresh
+    EXPECT_NE(w->session.Channel, first); // loaded afresh
 }
 
 // Five-second steps go from the seek bar's position; targets before the start or past the end are refused.
 TEST_F(PlaybackTest, RewindAndForwardFiveSeconds) {
     load(silence(u"long.wav"_s, 20.0));
     const auto position = [&] {
-        return w->Bass.channelBytes2Seconds(w->state.Channel,
-                                            w->Bass.channelGetPosition(w->state.Channel, engine::kPosByte));
+        return w->Bass.channelBytes2Seconds(w->session.Channel,
+                                            w->Bass.channelGetPosition(w->session.Channel, engine::kPosByte));
     };
     w->scrlbr1->setPosition(10);
     w->btn7Click();
@@ -237,10 +237,10 @@ TEST_F(PlaybackTest, SeekBarSeeksAtTheEndOfTheScroll) {
     load(silence(u"long.wav"_s, 20.0));
     w->scrlbr1->setPosition(12);
     w->scrlbr1Scroll(ScrollBar::Track);
-    EXPECT_EQ(w->Bass.channelGetPosition(w->state.Channel, engine::kPosByte), 0);
+    EXPECT_EQ(w->Bass.channelGetPosition(w->session.Channel, engine::kPosByte), 0);
     w->scrlbr1Scroll(ScrollBar::EndScroll);
-    EXPECT_EQ(w->Bass.channelGetPosition(w->state.Channel, engine::kPosByte),
-              w->Bass.channelSeconds2Bytes(w->state.Channel, 12.0));
+    EXPECT_EQ(w->Bass.channelGetPosition(w->session.Channel, engine::kPosByte),
+              w->Bass.channelSeconds2Bytes(w->session.Channel, 12.0));
     w->btn3Click();
     w->scrlbr1Scroll(ScrollBar::Track);
     EXPECT_FALSE(w->tmr1->isActive());
@@ -309,17 +309,17 @@ private:
 TEST_F(PlaybackTest, StatusLineOfAStalledChannel) {
     const auto released = std::make_shared<std::atomic<bool>>(false);
     w->Bass.start();
-    w->state.Channel =
+    w->session.Channel =
         w->Bass.streamCreateDecoder(std::make_unique<HeldDecoder>(released), engine::kSampleLoop, "Song.mp3");
     w->state.CurrentFile = u"/music/Song.mp3"_s;
     w->state.CurrentName = u"Song.mp3"_s;
-    w->Bass.channelPlay(w->state.Channel, false);
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return w->Bass.channelIsActive(w->state.Channel) == engine::kActiveStalled; }));
+    w->Bass.channelPlay(w->session.Channel, false);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return w->Bass.channelIsActive(w->session.Channel) == engine::kActiveStalled; }));
     w->tmr1Timer();
     EXPECT_EQ(w->lbl1->text(), u"Song.mp3 | ( 0% )"_s);
     *released = true;
-    w->Bass.streamFree(w->state.Channel);
+    w->Bass.streamFree(w->session.Channel);
 }
 
 // At the rounded length minus one the next entry plays; an entry the user selected meanwhile plays
@@ -362,12 +362,12 @@ TEST_F(PlaybackTest, LevelMetersTakeFloatBitPatterns) {
     std::array<float, 128> spectrum{};
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            w->Bass.channelGetData(w->state.Channel, spectrum.data(), engine::kDataFft256);
+            w->Bass.channelGetData(w->session.Channel, spectrum.data(), engine::kDataFft256);
             return spectrum[2] > 0.01f; // the tone of element 2 (about 345 Hz) is heard
         },
         5000));
     w->Bass.stop(); // hold the heard signal still
-    w->Bass.channelGetData(w->state.Channel, spectrum.data(), engine::kDataFft256);
+    w->Bass.channelGetData(w->session.Channel, spectrum.data(), engine::kDataFft256);
     w->tmr3Timer();
     const auto expected = [&](std::size_t element, const Gauge* gauge) {
         return std::clamp(std::bit_cast<std::int32_t>(spectrum[element]), gauge->minValue(),
@@ -398,20 +398,20 @@ TEST_F(PlaybackTest, EqualizerBandsReachTheEngine) {
                                3000, 6000, 12000, 14000, 14700}; // 16K capped at rate/3
     for (std::size_t band = 0; band < 10; ++band) {
         engine::ParamEqParameters p{};
-        ASSERT_TRUE(w->Bass.fxGetParameters(w->state.EqFx[band], &p)) << band;
+        ASSERT_TRUE(w->Bass.fxGetParameters(w->session.EqFx[band], &p)) << band;
         EXPECT_FLOAT_EQ(p.fCenter, centres[band]) << band;
         EXPECT_FLOAT_EQ(p.fBandwidth, 18.0f) << band;
         EXPECT_FLOAT_EQ(p.fGain, band == 4 ? 15.0f : 0.0f) << band;
     }
     w->TrackBar1->setPosition(30);
     engine::ParamEqParameters p{};
-    w->Bass.fxGetParameters(w->state.EqFx[0], &p);
+    w->Bass.fxGetParameters(w->session.EqFx[0], &p);
     EXPECT_FLOAT_EQ(p.fGain, -15.0f);
     EXPECT_EQ(w->TrackBar1->toolTip(), u"-15"_s);
     EXPECT_EQ(w->state.PresetIndex, 0);
     w->trckbr7->triggerAction(QAbstractSlider::SliderSingleStepAdd); // as the user's arrow click
     EXPECT_EQ(w->state.PresetIndex, 12);
-    w->Bass.fxGetParameters(w->state.EqFx[9], &p);
+    w->Bass.fxGetParameters(w->session.EqFx[9], &p);
     EXPECT_FLOAT_EQ(p.fGain, -1.0f);
 }
 
@@ -422,12 +422,12 @@ TEST_F(PlaybackTest, EffectsWindowDrivesTheEngine) {
     load(fixture("sine1k.wav"));
     const auto reverb = [&] {
         engine::ReverbParameters r{};
-        w->Bass.fxGetParameters(fx.ReverbFx, &r);
+        w->Bass.fxGetParameters(w->session.ReverbFx, &r);
         return r;
     };
     const auto attribute = [&](std::uint32_t which) {
         float value = -999.0f;
-        w->Bass.channelGetAttribute(w->state.Channel, which, &value);
+        w->Bass.channelGetAttribute(w->session.Channel, which, &value);
         return value;
     };
     for (const auto& [position, mix] : {std::pair{20, -96.0f}, {30, -12.0f}, {39, -0.012f}, {40, 0.0f}}) {
@@ -451,7 +451,7 @@ TEST_F(PlaybackTest, EffectsWindowDrivesTheEngine) {
     fx.btn4Click(); // from 0: 100, then 0
     EXPECT_EQ(echoMix.count(), 2);
     engine::EchoParameters echo{};
-    w->Bass.fxGetParameters(fx.EchoFx, &echo);
+    w->Bass.fxGetParameters(w->session.EchoFx, &echo);
     EXPECT_FLOAT_EQ(echo.fWetDryMix, 0.0f);
     fx.btn5Click();
     EXPECT_EQ(fx.scrlbr3->position(), 20);
@@ -462,7 +462,7 @@ TEST_F(PlaybackTest, EffectsWindowDrivesTheEngine) {
     load(fixture("sine1k.opus")); // a 48 kHz file: the next channel gets the same settings
     EXPECT_FLOAT_EQ(attribute(engine::kAttribPan), 0.5f);
     EXPECT_FLOAT_EQ(attribute(engine::kAttribFreq), 100.0f);
-    w->Bass.fxGetParameters(fx.EchoFx, &echo);
+    w->Bass.fxGetParameters(w->session.EchoFx, &echo);
     EXPECT_FLOAT_EQ(echo.fWetDryMix, 40.0f);
     EXPECT_FLOAT_EQ(echo.fFeedback, 30.0f);
     fx.btn3Click();

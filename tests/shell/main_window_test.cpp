@@ -10,7 +10,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The window starts with caption "ORVU", a client area of 824 x 472 and every state field zeroed.
+// The window starts with caption "ORVU", a client area of 824 x 472, every state field zeroed and no
+// channel or effect in its playback session.
 TEST(MainWindow, StartsWithCaptionSizeAndZeroedState) {
     orvu::test::PlayerFixture player;
     TForm1& window = player.build();
@@ -20,17 +21,11 @@ TEST(MainWindow, StartsWithCaptionSizeAndZeroedState) {
 
     const PlayerState& s = window.state;
     EXPECT_TRUE(s.AppDir.isEmpty());
-    EXPECT_EQ(s.Channel, 0u);
     EXPECT_EQ(s.Settings, nullptr);
     EXPECT_EQ(s.PresetIndex, 0);
     EXPECT_TRUE(s.VisMode.isEmpty() && s.SkinIndex.isEmpty() && s.OnOpenAction.isEmpty() &&
                 s.PlayerMode.isEmpty());
     EXPECT_FALSE(s.AutoEq);
-    for (engine::Handle fx : s.EqFx)
-        EXPECT_EQ(fx, 0u);
-    EXPECT_EQ(s.EqParams.fCenter, 0.0f);
-    EXPECT_EQ(s.EqParams.fBandwidth, 0.0f);
-    EXPECT_EQ(s.EqParams.fGain, 0.0f);
     EXPECT_TRUE(s.CurrentFile.isEmpty() && s.CurrentName.isEmpty());
     EXPECT_EQ(s.ChannelInfo.freq, 0u);
     EXPECT_EQ(s.ChannelInfo.chans, 0u);
@@ -38,6 +33,14 @@ TEST(MainWindow, StartsWithCaptionSizeAndZeroedState) {
     EXPECT_FALSE(s.TagDragging);
     EXPECT_EQ(window.lst1->count(), 0);
     EXPECT_EQ(window.lst3.count(), 0);
+
+    const PlaybackSession& session = window.session;
+    EXPECT_EQ(session.Channel, 0u);
+    for (engine::Handle fx : session.EqFx)
+        EXPECT_EQ(fx, 0u);
+    EXPECT_EQ(session.EqParams.fCenter, 0.0f);
+    EXPECT_EQ(session.EqParams.fBandwidth, 0.0f);
+    EXPECT_EQ(session.EqParams.fGain, 0.0f);
 
     EXPECT_TRUE(window.close());
     EXPECT_FALSE(window.isVisible());

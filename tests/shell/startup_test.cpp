@@ -166,7 +166,7 @@ TEST(Startup, CommandLineFileIsAppendedSelectedAndPlayed) {
     EXPECT_EQ(w.lst1->count(), 11);
     EXPECT_EQ(w.lst1->itemIndex(), 10);
     EXPECT_EQ(w.lst3.at(10), fixture("sine1k.wav"));
-    EXPECT_NE(w.Bass.channelIsActive(w.state.Channel), engine::kActiveStopped);
+    EXPECT_NE(w.Bass.channelIsActive(w.session.Channel), engine::kActiveStopped);
     EXPECT_EQ(w.lbl1->text(), u"sine1k.wav"_s);
     EXPECT_EQ(w.lbl3->text(), u"00:02"_s);
 }
@@ -178,7 +178,7 @@ TEST(Startup, CommandLineFilesPlayTheFirstAppended) {
     EXPECT_EQ(w.lst3.items(),
               (QStringList{fixture("sine1k.wav"), fixture("sine1k.mp3"), u"/no/such/file.mp3"_s}));
     EXPECT_EQ(w.lst1->itemIndex(), 0);
-    EXPECT_NE(w.Bass.channelIsActive(w.state.Channel), engine::kActiveStopped);
+    EXPECT_NE(w.Bass.channelIsActive(w.session.Channel), engine::kActiveStopped);
 }
 
 // A playlist file replaces the playlist and its first entry plays; it becomes the default playlist.
@@ -190,7 +190,7 @@ TEST(Startup, CommandLinePlaylistReplacesAndPlays) {
     TForm1& w = player.start({list, fixture("sine1k.mp3")});
     EXPECT_EQ(w.lst3.items(), (QStringList{fixture("sine1k.wav"), u"/x/b.mp3"_s}));
     EXPECT_EQ(w.lst1->itemIndex(), 0);
-    EXPECT_NE(w.Bass.channelIsActive(w.state.Channel), engine::kActiveStopped);
+    EXPECT_NE(w.Bass.channelIsActive(w.session.Channel), engine::kActiveStopped);
     player.close();
     EXPECT_EQ(readBytes(player.appFile(u"Default.orvl"_s)), readBytes(list));
 }

@@ -26,7 +26,7 @@ TForm1& PlayerFixture::build(const QStringList& arguments) {
     window = std::make_unique<TForm1>(*engine, StartupContext{dir.path() + u'/', arguments});
     visualization = std::make_unique<QWidget>();
     window->setVisualizationWindow(visualization.get());
-    effects = std::make_unique<TForm6>(*window);
+    effects = std::make_unique<TForm6>(window->session);
     window->setEffectsWindow(effects.get());
     return *window;
 }
