@@ -49,7 +49,7 @@ TEST_F(DeleteFromDisk, PlayingFileStopsAndGoes) {
     EXPECT_EQ(player.messages.boxes[0].caption, u"ORVU"_s);
     EXPECT_EQ(player.messages.boxes[0].icon, QMessageBox::Question);
     EXPECT_EQ(player.messages.boxes[0].buttons, QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(window->Bass.channelIsActive(window->state.Channel), engine::kActiveStopped);
+    EXPECT_EQ(window->Bass.channelIsActive(window->session.Channel), engine::kActiveStopped);
     EXPECT_FALSE(QFile::exists(file));
     EXPECT_EQ(lettersOf(*window), u"AC"_s);
     EXPECT_EQ(window->lst1->itemIndex(), 1);
@@ -60,11 +60,11 @@ TEST_F(DeleteFromDisk, PlayingFileStopsAndGoes) {
 // A paused track whose file is deleted is freed too: it cannot be resumed afterwards.
 TEST_F(DeleteFromDisk, PausedTrackIsFreed) {
     play(1);
-    window->Bass.channelPause(window->state.Channel);
+    window->Bass.channelPause(window->session.Channel);
     player.messages.answer = QMessageBox::Yes;
     window->btn21Click();
-    window->Bass.channelPlay(window->state.Channel, false);
-    EXPECT_EQ(window->Bass.channelIsActive(window->state.Channel), engine::kActiveStopped);
+    window->Bass.channelPlay(window->session.Channel, false);
+    EXPECT_EQ(window->Bass.channelIsActive(window->session.Channel), engine::kActiveStopped);
 }
 
 // Answering No changes nothing: the file, the playlist and playback stay.

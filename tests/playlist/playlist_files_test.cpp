@@ -31,7 +31,7 @@ TEST(PlaylistLoad, ReplacesThePlaylistAndRemembersTheFile) {
     EXPECT_EQ(window.lst3.items(), (QStringList{u"/a/one.mp3"_s, u"/b/two.ogg"_s}));
     EXPECT_EQ(names(window.lst1), (QStringList{u"one.mp3"_s, u"two.ogg"_s}));
     EXPECT_EQ(window.lst1->itemIndex(), -1);
-    EXPECT_EQ(window.state.Channel, 0u);
+    EXPECT_EQ(window.session.Channel, 0u);
     ASSERT_EQ(player.dialogs.size(), 1);
     const FileDialogRequest& request = player.dialogs[0];
     EXPECT_EQ(request.kind, FileDialogRequest::Kind::OpenFile);
@@ -253,7 +253,7 @@ TEST_F(PlaylistDrop, TakesAtMost260Items) {
 TEST_F(PlaylistDrop, PausedTrackResumesInstead) {
     window->WMDropFiles({wav});
     ASSERT_TRUE(isPlaying(*window));
-    window->Bass.channelPause(window->state.Channel);
+    window->Bass.channelPause(window->session.Channel);
     window->sbtbtn3Click();
     window->WMDropFiles({ogg});
     EXPECT_EQ(window->lst3.items(), QStringList{ogg});

@@ -57,7 +57,7 @@ inline void runHandler(TForm1& window, void (TForm1::*handler)()) {
 
 // The channel is playing; a channel still waiting for its first decoded frames (stalled) counts too.
 inline bool isPlaying(TForm1& window) {
-    const auto active = window.Bass.channelIsActive(window.state.Channel);
+    const auto active = window.Bass.channelIsActive(window.session.Channel);
     return active == engine::kActivePlaying || active == engine::kActiveStalled;
 }
 
