@@ -5,8 +5,6 @@
 
 #include <fluidsynth.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -200,13 +198,15 @@ void silenceLog() {
         fluid_set_log_function(level, nullptr, nullptr);
 }
 
-void* midiOpen(const char* path) {
+void* midiOpen(int fd, int64_t size, const unsigned char* head, size_t headSize) {
+    // A Standard MIDI File starts with its header chunk; anything else is refused before reading on.
+    if (headSize < 4 || std::memcmp(head, "MThd", 4) != 0)
+        return nullptr;
     silenceLog();
     auto song = std::unique_ptr<Song>(new (std::nothrow) Song);
     if (!song)
         return nullptr;
-    const std::vector<char> bytes = orvu::engine::readRegularFile(path, kMaxMidiBytes);
-    song->file.assign(bytes.begin(), bytes.end());
+    song->file = orvu::engine::readWhole<unsigned char>(fd, size, kMaxMidiBytes);
     if (!parseTiming(song->file, song->timing))
         return nullptr;
     song->lengthFrames = std::llround(song->timing.secondsAt(song->timing.lastTick) * kRate);

@@ -14,8 +14,6 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -52,18 +50,6 @@ struct FrameCloser {
 };
 struct DictCloser {
     void operator()(AVDictionary* d) const { av_dict_free(&d); }
-};
-struct FdCloser {
-    int fd = -1;
-    explicit FdCloser(int f)
-        : fd(f) {}
-    FdCloser(const FdCloser&) = delete;
-    FdCloser& operator=(const FdCloser&) = delete;
-    ~FdCloser() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    int release() { return std::exchange(fd, -1); }
 };
 
 using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
@@ -185,13 +171,13 @@ std::int64_t musepack8Length(int fd) {
 class FfmpegDecoder final : public Decoder {
 public:
     // Opens the already checked file; false when anything fails.
-    explicit FfmpegDecoder(int fd, std::uint64_t enabled)
-        : file_(fd)
+    FfmpegDecoder(UniqueFd file, std::uint64_t enabled)
+        : file_(std::move(file))
         , enabled_(enabled) {}
 
     bool open() {
         const std::uint64_t enabled = enabled_;
-        const int fd = file_.fd;
+        const int fd = file_.get();
         const std::string whitelist = joinedDemuxers(enabled);
         if (whitelist.empty())
             return false;
@@ -390,7 +376,7 @@ private:
     std::int64_t containerLength(const AVStream& st, std::string_view demuxer) const {
         if (demuxer == "mpc8") {
             // The Musepack SV8 demuxer's duration is off by whole seconds; its stream header is exact.
-            if (const std::int64_t samples = musepack8Length(file_.fd); samples > 0)
+            if (const std::int64_t samples = musepack8Length(file_.get()); samples > 0)
                 return samples;
         }
         if (st.duration != AV_NOPTS_VALUE && st.duration > 0) {
@@ -496,7 +482,7 @@ private:
         return true;
     }
 
-    FdCloser file_; // the checked file, kept open so a reopen reaches the same inode
+    UniqueFd file_; // the checked file, kept open so a reopen reaches the same inode
     std::uint64_t enabled_ = 0;
     Deadline deadline_;
     FormatPtr fmt_;
@@ -523,17 +509,11 @@ private:
 
 } // namespace
 
-std::unique_ptr<Decoder> openFfmpegDecoder(const std::string& path, std::uint64_t enabledFamilies) {
+std::unique_ptr<Decoder> openFfmpegDecoder(UniqueFd file, std::uint64_t enabledFamilies) {
     silenceFfmpegLog();
-    // Only a local regular file gets to FFmpeg: O_NONBLOCK keeps a FIFO from blocking the open, and
-    // fstat rejects FIFOs, devices, sockets and directories at once.
-    FdCloser fd{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
-    if (fd.fd < 0)
+    if (!file)
         return nullptr;
-    struct stat info {};
-    if (::fstat(fd.fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0)
-        return nullptr;
-    auto decoder = std::make_unique<FfmpegDecoder>(fd.release(), enabledFamilies);
+    auto decoder = std::make_unique<FfmpegDecoder>(std::move(file), enabledFamilies);
     if (!decoder->open())
         return nullptr;
     return decoder;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/decoder.h"
+#include "engine/formats/regular_file.h"
 
 #include <cstdint>
 #include <memory>
@@ -9,8 +10,9 @@
 
 namespace orvu::engine::formats {
 
-// Opens a local regular file whose container and codec belong to an enabled family (bit i of
-// `enabledFamilies` = families()[i]); nullptr otherwise. The whole open takes at most about 2 s.
-std::unique_ptr<Decoder> openFfmpegDecoder(const std::string& path, std::uint64_t enabledFamilies);
+// Opens a local regular file (opened and checked by openRegularFile; the decoder keeps it) whose
+// container and codec belong to an enabled family (bit i of `enabledFamilies` = families()[i]); nullptr
+// otherwise. The whole open takes at most about 2 s.
+std::unique_ptr<Decoder> openFfmpegDecoder(UniqueFd file, std::uint64_t enabledFamilies);
 
 } // namespace orvu::engine::formats

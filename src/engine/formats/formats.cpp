@@ -5,11 +5,10 @@
 #include "engine/formats/family_table.h"
 #include "engine/formats/ffmpeg_decoder.h"
 #include "engine/formats/plugin_api.h"
+#include "engine/formats/regular_file.h"
 
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 
@@ -70,18 +69,6 @@ private:
     void* handle_;
     OrvuAddonStreamInfo info_;
 };
-
-// Whether a path names a local regular file; checked before an add-on sees it, with O_NONBLOCK so a FIFO
-// cannot block the check.
-bool isRegularFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat info {};
-    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
-    ::close(fd);
-    return regular;
-}
 
 } // namespace
 
@@ -153,13 +140,22 @@ std::vector<std::string> FormatRegistry::pluginNames() const {
 
 std::unique_ptr<Decoder> openStreamDecoder(const std::string& path, const FormatRegistry& formats) {
     const auto state = formats.state_; // this open's snapshot, whatever loads meanwhile
-    if (!isRegularFile(path))
+    // The one check of the path; from here on every reader reads this descriptor.
+    RegularFile file = openRegularFile(path);
+    if (!file.fd)
         return nullptr;
-    // Add-ons that decode by themselves recognise their files by content; FFmpeg gets the rest.
+    // Add-ons that decode by themselves recognise their files by the first bytes; FFmpeg gets the rest.
+    unsigned char head[ORVU_ADDON_HEAD_BYTES];
+    std::size_t headSize = 0;
+    bool headRead = false;
     for (const auto& loaded : state->addons) {
         if (!loaded->decodesItself())
             continue;
-        void* handle = loaded->addon->open(path.c_str());
+        if (!headRead) {
+            headSize = readAt(file.fd.get(), head, sizeof head, 0);
+            headRead = true;
+        }
+        void* handle = loaded->addon->open(file.fd.get(), file.size, head, headSize);
         if (!handle)
             continue;
         OrvuAddonStreamInfo info{};
@@ -170,7 +166,7 @@ std::unique_ptr<Decoder> openStreamDecoder(const std::string& path, const Format
         }
         return std::make_unique<AddonDecoder>(loaded, handle, info);
     }
-    return formats::openFfmpegDecoder(path, state->families);
+    return formats::openFfmpegDecoder(std::move(file.fd), state->families);
 }
 
 } // namespace orvu::engine

@@ -6,10 +6,6 @@
 
 #include <libopenmpt/libopenmpt.hpp>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <fstream>

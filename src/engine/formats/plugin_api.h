@@ -10,7 +10,11 @@ extern "C" {
 #endif
 
 /* Raised whenever OrvuAddon changes shape; the engine refuses an add-on built against another version. */
-#define ORVU_ADDON_ABI 1
+#define ORVU_ADDON_ABI 2
+
+/* How many leading bytes of a file the engine hands an add-on's open: enough to tell the add-on's own
+ * files from others without reading further. */
+#define ORVU_ADDON_HEAD_BYTES 64
 
 /* The one symbol every add-on exports. */
 #define ORVU_ADDON_ENTRY_SYMBOL "orvu_addon_entry"
@@ -32,9 +36,13 @@ typedef struct OrvuAddon {
     const char* const* families; /* NULL-terminated */
     uint32_t ctype;              /* channel type of streams its own decoder opens; 0 when it has none */
 
-    /* Opens path; NULL when the file is not one of the add-on's or cannot be read. Must not block on
-     * anything but the local file. */
-    void* (*open)(const char* path);
+    /* Opens a file the engine has opened and checked once for every reader: fd is a local regular file
+     * of size bytes, open for reading (read it with pread; the engine closes it after the call, so an
+     * add-on that reads later keeps a dup), and head holds its first head_size bytes (the whole file when
+     * shorter than ORVU_ADDON_HEAD_BYTES). Returns NULL when the file is not one of the add-on's, decided
+     * from head alone where the format allows, so other files cost nothing; NULL too when it cannot be
+     * read. */
+    void* (*open)(int fd, int64_t size, const unsigned char* head, size_t head_size);
     /* Fills info for an open handle; returns 0 on success. */
     int (*info)(void* handle, OrvuAddonStreamInfo* info);
     /* Writes up to frames interleaved float frames; returns how many, 0 at the end or on error. */
