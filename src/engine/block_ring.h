@@ -1,9 +1,18 @@
 // Purpose: the lock-free single-producer single-consumer ring of decoded blocks between a channel's
 // decode thread and the output callback.
 //
-// Threading: exactly one producer (the decode thread) calls beginWrite/commitWrite and exactly one
-// consumer (the output callback) calls front/popFront. Indices are atomics with acquire/release
-// ordering; nothing here locks, allocates or blocks after construction.
+// Threading: exactly one producer (the decode thread) calls beginWrite/commitWrite/waitForWake and
+// exactly one consumer (the output callback) calls front/popFront; wakeProducer may be called from any
+// thread. Indices are atomics with acquire/release ordering; nothing here locks or allocates after
+// construction, and only waitForWake blocks.
+//
+// Waking the producer: it sleeps while the ring is full, and the consumer wakes it once the ring has
+// drained to half, not on every block it takes (a futex wake and a thread switch per block otherwise).
+// The producer takes its wake ticket before it looks for room, so a wake-up between the two is never
+// lost: the ticket has moved on and the wait returns at once. A producer that found the ring full is
+// woken by the pop that brings the ring down to half, since that pop comes after the one it saw, and
+// the consumer's view of the write index is never newer than the producer's, so it sees the ring no
+// fuller than it is and wakes early rather than late.
 #pragma once
 
 #include <atomic>
@@ -41,6 +50,15 @@ public:
         return &blocks_[write % blocks_.size()];
     }
     void commitWrite() { write_.fetch_add(1, std::memory_order_release); }
+    // Producer: the ticket to wait on, taken before beginWrite; waitForWake returns once the ring has
+    // drained to half or wakeProducer has been called since the ticket was taken.
+    std::uint32_t wakeTicket() const { return wake_.load(std::memory_order_acquire); }
+    void waitForWake(std::uint32_t ticket) const { wake_.wait(ticket, std::memory_order_acquire); }
+    // Any thread: wakes the producer whatever the ring holds (a seek, a stop, a shutdown).
+    void wakeProducer() {
+        wake_.fetch_add(1, std::memory_order_release);
+        wake_.notify_one();
+    }
 
     // Consumer: the oldest filled block, or nullptr when the ring is empty.
     DecodedBlock* front() {
@@ -49,10 +67,11 @@ public:
             return nullptr;
         return &blocks_[read % blocks_.size()];
     }
-    void popFront() { read_.fetch_add(1, std::memory_order_release); }
-
-    // Number of blocks ever committed; the producer notifies waiters on it.
-    std::atomic<std::uint64_t>& committed() { return write_; }
+    void popFront() {
+        const std::uint64_t read = read_.fetch_add(1, std::memory_order_release) + 1;
+        if (write_.load(std::memory_order_acquire) - read <= blocks_.size() / 2)
+            wakeProducer();
+    }
 
 private:
     std::vector<float> storage_;
@@ -60,6 +79,7 @@ private:
     std::size_t blockFrames_;
     alignas(64) std::atomic<std::uint64_t> write_{0};
     alignas(64) std::atomic<std::uint64_t> read_{0};
+    alignas(64) std::atomic<std::uint32_t> wake_{0}; // bumped to wake the producer
 };
 
 } // namespace orvu::engine

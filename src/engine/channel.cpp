@@ -65,18 +65,13 @@ Channel::~Channel() {
 
 void Channel::beginShutdown() {
     quit_.store(true, std::memory_order_release);
-    wakeDecoder();
-}
-
-void Channel::wakeDecoder() {
-    decoderWake_.fetch_add(1, std::memory_order_release);
-    decoderWake_.notify_one();
+    ring_.wakeProducer();
 }
 
 void Channel::requestSeek(std::int64_t frame) {
     generationFrame_.store(frame, std::memory_order_relaxed);
     generation_.fetch_add(1, std::memory_order_release);
-    wakeDecoder();
+    ring_.wakeProducer();
 }
 
 // ---- decode thread --------------------------------------------------------------------------
@@ -91,8 +86,12 @@ void Channel::decodeLoop() {
         decodeProgress_.notify_all();
     };
 
-    while (!quit_.load(std::memory_order_acquire)) {
-        const std::uint32_t wake = decoderWake_.load(std::memory_order_acquire);
+    for (;;) {
+        // The ticket is taken before anything the wait below depends on is looked at (quitting, the
+        // generation, room in the ring), so a change made after the look wakes the wait.
+        const std::uint32_t wake = ring_.wakeTicket();
+        if (quit_.load(std::memory_order_acquire))
+            break;
         const std::uint64_t wanted = generation_.load(std::memory_order_acquire);
         if (wanted != generation) {
             generation = wanted;
@@ -106,7 +105,7 @@ void Channel::decodeLoop() {
         }
         DecodedBlock* block = dry ? nullptr : ring_.beginWrite();
         if (block == nullptr) {
-            decoderWake_.wait(wake, std::memory_order_acquire);
+            ring_.waitForWake(wake);
             continue;
         }
 
@@ -146,7 +145,6 @@ void Channel::dropStaleBlocks() {
             break;
         ring_.popFront();
         blockOffset_ = 0;
-        wakeDecoder();
     }
 }
 
@@ -172,7 +170,6 @@ std::size_t Channel::pull(float* out, std::size_t frames) {
         if (block->generation != renderGeneration_) {
             ring_.popFront();
             blockOffset_ = 0;
-            wakeDecoder();
             continue;
         }
         const std::size_t take = std::min(block->frames - blockOffset_, frames - done);
@@ -189,7 +186,6 @@ std::size_t Channel::pull(float* out, std::size_t frames) {
         if (blockOffset_ == block->frames) {
             ring_.popFront();
             blockOffset_ = 0;
-            wakeDecoder();
         }
     }
     return done;

@@ -86,7 +86,6 @@ private:
 
     void decodeLoop();
     void requestSeek(std::int64_t frame);
-    void wakeDecoder();
     std::size_t pull(float* out, std::size_t frames);
     bool waitForDecoded(std::uint32_t seenProgress);
     void dropStaleBlocks();
@@ -118,7 +117,6 @@ private:
     std::atomic<std::uint64_t> generation_{0};
     std::atomic<std::int64_t> generationFrame_{0};
     std::atomic<std::uint64_t> endedGeneration_{~0ull}; // the decoder ran dry for this generation
-    std::atomic<std::uint32_t> decoderWake_{0};         // bumped to wake the decode thread
     std::atomic<std::uint32_t> decodeProgress_{0};      // bumped by the decode thread on output
 
     // Published by render: the source frame just after the last one it consumed, and its generation.

@@ -305,8 +305,11 @@ TEST_F(EngineTest, FreedHandlesFailHarmlessly) {
 TEST(EngineUnderrun, ResampledChannelRidesOutAnEmptyRing) {
     Engine engine;
     ASSERT_TRUE(engine.initManual(rate, Engine::ManualRender::Underrun));
+    ASSERT_TRUE(engine.setConfig(kConfigBuffer, 1000)); // a ring of 48 blocks of 1024 frames
     const auto held = std::make_shared<std::atomic<bool>>(true);
-    const SineSpec sine{.rate = 48000, .lengthFrames = 48000 * 10, .frequency = 480.0, .held = held};
+    const auto decoded = std::make_shared<std::atomic<std::int64_t>>(0);
+    const SineSpec sine{
+        .rate = 48000, .lengthFrames = 48000 * 10, .frequency = 480.0, .held = held, .framesRead = decoded};
     const Handle h = engine.streamCreateDecoder(makeSineDecoder(sine), kSampleLoop, "sine.wav");
     ASSERT_TRUE(engine.channelPlay(h, false));
     std::vector<float> out(2 * 4096);
@@ -319,10 +322,17 @@ TEST(EngineUnderrun, ResampledChannelRidesOutAnEmptyRing) {
         for (int i = 0; i < 2000 && rms(renderBlock()) == 0.0; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     };
+    // The test renders far faster than real time: it lets the decoder get as far ahead as a device's
+    // pace would before it listens (a render takes 4458 source frames, 4.4 blocks).
+    const auto waitUntilDecoded = [&](std::int64_t frames) {
+        for (int i = 0; i < 5000 && decoded->load() < frames; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
     EXPECT_EQ(rms(renderBlock()), 0.0);
     EXPECT_EQ(engine.channelIsActive(h), kActiveStalled);
 
     held->store(false);
+    waitUntilDecoded(44 * 1024);
     renderUntilSound();
     std::vector<float> heard;
     for (int i = 0; i < 8; ++i) {
@@ -337,7 +347,9 @@ TEST(EngineUnderrun, ResampledChannelRidesOutAnEmptyRing) {
     for (int i = 0; i < 20; ++i)
         renderBlock();
     EXPECT_EQ(rms(renderBlock()), 0.0);
+    const std::int64_t before = decoded->load();
     held->store(false);
+    waitUntilDecoded(before + 12 * 1024);
     renderUntilSound();
     EXPECT_NEAR(zeroCrossingFrequency(renderBlock(), rate), 480.0, 2.0);
 

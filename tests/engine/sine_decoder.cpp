@@ -32,6 +32,8 @@ public:
                 out[i * static_cast<std::size_t>(sine_.channels) + static_cast<std::size_t>(c)] = value;
         }
         position_ += static_cast<std::int64_t>(count);
+        if (sine_.framesRead)
+            sine_.framesRead->fetch_add(static_cast<std::int64_t>(count));
         return count;
     }
 

@@ -20,6 +20,8 @@ struct SineSpec {
     // While set and true, reads wait: a slow disk or a starved decode thread. Shared, because the
     // decode thread may outlive the test body.
     std::shared_ptr<std::atomic<bool>> held = nullptr;
+    // When set, counts the frames read so far: how far the decode thread has got.
+    std::shared_ptr<std::atomic<std::int64_t>> framesRead = nullptr;
 };
 
 // The value of every channel at source frame n.
