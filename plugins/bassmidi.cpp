@@ -1,10 +1,13 @@
 // Purpose: the MIDI add-on: plays Standard MIDI Files through FluidSynth with the system's General MIDI
-// SoundFont, as stereo float at 44100 Hz.
+// SoundFont, as stereo float at 44100 Hz. FluidSynth is loaded at the first MIDI open, not with the
+// add-on: linked in, it would bring some sixty libraries (GLib, PulseAudio, JACK, libsndfile ...) into
+// every start-up of the player, MIDI or not.
 #include "engine/formats/plugin_api.h"
 #include "engine/formats/regular_file.h"
 
-#include <fluidsynth.h>
+#include <fluidsynth.h> // declarations only: the library is loaded by dlopen
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,6 +25,56 @@ constexpr std::uint32_t kCtypeMidi = 0x10d00; // kCtypeStreamMidi in formats.h
 constexpr std::size_t kMaxMidiBytes = 16 * 1024 * 1024;
 constexpr const char* kSoundFonts[] = {"/usr/share/sounds/sf2/FluidR3_GM.sf2",
                                        "/usr/share/sounds/sf2/default-GM.sf2"};
+
+// The FluidSynth functions the add-on calls.
+#define ORVU_FLUID_FUNCTIONS(X)                                                                              \
+    X(new_fluid_settings)                                                                                    \
+    X(delete_fluid_settings)                                                                                 \
+    X(fluid_settings_setnum)                                                                                 \
+    X(fluid_settings_setint)                                                                                 \
+    X(fluid_settings_setstr)                                                                                 \
+    X(new_fluid_synth)                                                                                       \
+    X(delete_fluid_synth)                                                                                    \
+    X(fluid_synth_sfload)                                                                                    \
+    X(fluid_synth_system_reset)                                                                              \
+    X(fluid_synth_write_float)                                                                               \
+    X(new_fluid_player)                                                                                      \
+    X(delete_fluid_player)                                                                                   \
+    X(fluid_player_add_mem)                                                                                  \
+    X(fluid_player_play)                                                                                     \
+    X(fluid_player_seek)                                                                                     \
+    X(fluid_set_log_function)
+
+struct Fluid {
+#define ORVU_FLUID_MEMBER(name) decltype(&::name) name = nullptr;
+    ORVU_FLUID_FUNCTIONS(ORVU_FLUID_MEMBER)
+#undef ORVU_FLUID_MEMBER
+};
+
+// FluidSynth's functions with its log silenced, or nullptr when the library cannot be loaded. The first
+// call loads it; opens run on the engine's opener threads, and the static's initialisation is thread-safe.
+const Fluid* fluid() {
+    static const Fluid* const loaded = []() -> const Fluid* {
+        // RTLD_NODELETE: FluidSynth and GLib under it keep process-wide state that must never be unmapped.
+        void* library = dlopen(ORVU_FLUIDSYNTH_SONAME, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+        if (!library)
+            return nullptr;
+        static Fluid api;
+        bool complete = true;
+#define ORVU_FLUID_RESOLVE(name)                                                                             \
+    api.name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name));                                   \
+    complete = complete && api.name != nullptr;
+        ORVU_FLUID_FUNCTIONS(ORVU_FLUID_RESOLVE)
+#undef ORVU_FLUID_RESOLVE
+        if (!complete)
+            return nullptr;
+        // FluidSynth would otherwise log to stderr from the decode thread.
+        for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level)
+            api.fluid_set_log_function(level, nullptr, nullptr);
+        return &api;
+    }();
+    return loaded;
+}
 
 // The tempo map of a MIDI file and where its last event falls, enough to turn ticks into frames.
 struct Timing {
@@ -163,6 +216,12 @@ bool parseTiming(const std::vector<unsigned char>& file, Timing& timing) {
 }
 
 struct Song {
+    explicit Song(const Fluid& fluid)
+        : api(fluid) {}
+    Song(const Song&) = delete;
+    Song& operator=(const Song&) = delete;
+
+    const Fluid& api;
     std::vector<unsigned char> file;
     Timing timing;
     std::int64_t lengthFrames = 0;
@@ -173,37 +232,34 @@ struct Song {
 
     ~Song() {
         if (player)
-            delete_fluid_player(player);
+            api.delete_fluid_player(player);
         if (synth)
-            delete_fluid_synth(synth);
+            api.delete_fluid_synth(synth);
         if (settings)
-            delete_fluid_settings(settings);
+            api.delete_fluid_settings(settings);
     }
 
     // (Re)starts the player at the beginning of the song with every voice silenced.
     bool restart() {
         if (player)
-            delete_fluid_player(player);
-        fluid_synth_system_reset(synth);
-        player = new_fluid_player(synth);
-        if (!player || fluid_player_add_mem(player, file.data(), file.size()) != FLUID_OK)
+            api.delete_fluid_player(player);
+        api.fluid_synth_system_reset(synth);
+        player = api.new_fluid_player(synth);
+        if (!player || api.fluid_player_add_mem(player, file.data(), file.size()) != FLUID_OK)
             return false;
         position = 0;
-        return fluid_player_play(player) == FLUID_OK;
+        return api.fluid_player_play(player) == FLUID_OK;
     }
 };
-
-void silenceLog() {
-    for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level)
-        fluid_set_log_function(level, nullptr, nullptr);
-}
 
 void* midiOpen(int fd, int64_t size, const unsigned char* head, size_t headSize) {
     // A Standard MIDI File starts with its header chunk; anything else is refused before reading on.
     if (headSize < 4 || std::memcmp(head, "MThd", 4) != 0)
         return nullptr;
-    silenceLog();
-    auto song = std::unique_ptr<Song>(new (std::nothrow) Song);
+    const Fluid* api = fluid();
+    if (!api)
+        return nullptr;
+    auto song = std::unique_ptr<Song>(new (std::nothrow) Song(*api));
     if (!song)
         return nullptr;
     song->file = orvu::engine::readWhole<unsigned char>(fd, size, kMaxMidiBytes);
@@ -213,20 +269,22 @@ void* midiOpen(int fd, int64_t size, const unsigned char* head, size_t headSize)
     if (song->lengthFrames <= 0)
         return nullptr;
 
-    song->settings = new_fluid_settings();
+    song->settings = api->new_fluid_settings();
     if (!song->settings)
         return nullptr;
-    fluid_settings_setnum(song->settings, "synth.sample-rate", kRate);
-    fluid_settings_setint(song->settings, "synth.dynamic-sample-loading", 1); // load only the presets used
-    fluid_settings_setstr(song->settings, "player.timing-source", "sample");  // the player follows rendering
-    fluid_settings_setint(song->settings, "synth.cpu-cores", 1);
-    song->synth = new_fluid_synth(song->settings);
+    api->fluid_settings_setnum(song->settings, "synth.sample-rate", kRate);
+    api->fluid_settings_setint(song->settings, "synth.dynamic-sample-loading",
+                               1); // load only the presets used
+    api->fluid_settings_setstr(song->settings, "player.timing-source",
+                               "sample"); // the player follows rendering
+    api->fluid_settings_setint(song->settings, "synth.cpu-cores", 1);
+    song->synth = api->new_fluid_synth(song->settings);
     if (!song->synth)
         return nullptr;
     bool loaded = false;
     for (const char* font : kSoundFonts)
         if (!loaded && ::access(font, R_OK) == 0)
-            loaded = fluid_synth_sfload(song->synth, font, 1) != FLUID_FAILED;
+            loaded = api->fluid_synth_sfload(song->synth, font, 1) != FLUID_FAILED;
     if (!loaded || !song->restart())
         return nullptr;
     return song.release();
@@ -248,7 +306,7 @@ size_t midiRead(void* handle, float* out, size_t frames) {
         std::min<std::int64_t>(std::min<std::int64_t>(left, 1 << 16), static_cast<std::int64_t>(frames)));
     if (n <= 0)
         return 0;
-    if (fluid_synth_write_float(song->synth, n, out, 0, 2, out, 1, 2) != FLUID_OK)
+    if (song->api.fluid_synth_write_float(song->synth, n, out, 0, 2, out, 1, 2) != FLUID_OK)
         return 0;
     song->position += n;
     return static_cast<size_t>(n);
@@ -262,8 +320,8 @@ int midiSeek(void* handle, int64_t frame) {
         return 0;
     // The player jumps to the tick; notes sounding across the target start fresh from there on.
     const std::int64_t tick = song->timing.tickAt(static_cast<double>(frame) / kRate);
-    if (fluid_player_seek(song->player, static_cast<int>(std::min<std::int64_t>(tick, 0x7fffffff))) !=
-        FLUID_OK)
+    if (song->api.fluid_player_seek(song->player,
+                                    static_cast<int>(std::min<std::int64_t>(tick, 0x7fffffff))) != FLUID_OK)
         return -1;
     song->position = frame;
     return 0;
