@@ -4,42 +4,49 @@
 #include "core/player_random.h"
 #include "engine/engine.h"
 #include "shell/error_box.h"
+#include "shell/input_wiring.h"
 #include "shell/main_window.h"
 #include "skin/gauge.h"
 #include "skin/list_box.h"
 #include "skin/scroll_bar.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 
 namespace orvu {
 
-void TForm1::connectPlaybackHandlers() {
-    connect(btn1, &QPushButton::clicked, this, guarded([this] { btn1Click(); }));
-    connect(btn2, &QPushButton::clicked, this, guarded([this] { btn2Click(); }));
-    connect(btn3, &QPushButton::clicked, this, guarded([this] { btn3Click(); }));
-    connect(btn6, &QPushButton::clicked, this, guarded([this] { btn6Click(); }));
-    connect(btn7, &QPushButton::clicked, this, guarded([this] { btn7Click(); }));
-    connect(btn8, &QPushButton::clicked, this, guarded([this] { btn8Click(); }));
-    connect(btn9, &QPushButton::clicked, this, guarded([this] { btn9Click(); }));
-    connect(btn26, &QPushButton::clicked, this, guarded([this] { btn26Click(); }));
-    connect(btn17, &QPushButton::clicked, this, guarded([this] { btn17Click(); }));
-    connect(btn18, &QPushButton::clicked, this, guarded([this] { btn18Click(); }));
+void TForm1::wirePlaybackInput() {
+    wireClicks<TForm1>(this, {
+                                 {btn1, &TForm1::btn1Click},
+                                 {btn2, &TForm1::btn2Click},
+                                 {btn3, &TForm1::btn3Click},
+                                 {btn6, &TForm1::btn6Click},
+                                 {btn7, &TForm1::btn7Click},
+                                 {btn8, &TForm1::btn8Click},
+                                 {btn9, &TForm1::btn9Click},
+                                 {btn26, &TForm1::btn26Click},
+                                 {btn17, &TForm1::btn17Click},
+                                 {btn18, &TForm1::btn18Click},
+                             });
+    wireTimers<TForm1>(this, {{tmr1, &TForm1::tmr1Timer}, {tmr3, &TForm1::tmr3Timer}});
+    connect(lst1, &QListWidget::itemDoubleClicked, this, guarded([this] { lst1DblClick(); }));
     connect(scrlbr1, &ScrollBar::scrolled, this,
             [this](int code) { runGuarded([&] { scrlbr1Scroll(code); }); });
     connect(scrlbr1, &ScrollBar::changed, this, guarded([this] { scrlbr1Change(); }));
     connect(scrlbr2, &ScrollBar::changed, this, guarded([this] { scrlbr2Change(); }));
-    connect(tmr1, &QTimer::timeout, this, guarded([this] { tmr1Timer(); }));
-    connect(tmr3, &QTimer::timeout, this, guarded([this] { tmr3Timer(); }));
     for (int band = 0; band < 10; ++band) {
         ScrollBar* slider = bandSliders[static_cast<std::size_t>(band)];
         connect(slider, &ScrollBar::changed, this, guarded([this, band] { bandChange(band); }));
         connect(slider, &ScrollBar::scrolled, this, guarded([this, band] { bandScroll(band); }));
     }
-    scrlbr1->installEventFilter(this); // Space plays
     sg1->setMouseTracking(true);
-    sg1->installEventFilter(this);
+    wireEvents({
+        {scrlbr1, QEvent::KeyPress,
+         [this](QEvent* e) { return scrlbr1KeyDown(static_cast<QKeyEvent*>(e)->key()), false; }},
+        {sg1, QEvent::MouseMove, [this](QEvent*) { return sg1MouseMove(), false; }},
+    });
 }
 
 // A negative target becomes a huge unsigned byte position, which the engine refuses like one past the end.

@@ -2,14 +2,15 @@
 // the name list's hint and letter keys, and the wiring of the playlist's controls.
 #include "core/player_random.h"
 #include "core/rounding.h"
-#include "playlist/playlist_events.h"
 #include "shell/error_box.h"
 #include "shell/file_dialogs.h"
+#include "shell/input_wiring.h"
 #include "shell/main_window.h"
 #include "skin/list_box.h"
 #include "skin/panel.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QPushButton>
 
 namespace orvu {
@@ -146,17 +147,19 @@ bool TForm1::lst1KeyDown(int key, Qt::KeyboardModifiers modifiers) {
     }
 }
 
-void TForm1::connectPlaylistHandlers() {
-    connect(Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
-    connect(btn10, &QPushButton::clicked, this, guarded([this] { btn10Click(); }));
-    connect(sbtbtn1, &QPushButton::clicked, this, guarded([this] { sbtbtn1Click(); }));
-    connect(sbtbtn2, &QPushButton::clicked, this, guarded([this] { sbtbtn2Click(); }));
-    connect(sbtbtn3, &QPushButton::clicked, this, guarded([this] { sbtbtn3Click(); }));
-    connect(btn20, &QPushButton::clicked, this, guarded([this] { Shuffle1Click(); }));
-    connect(btn4, &QPushButton::clicked, this, guarded([this] { btn4Click(); }));
-    connect(btn5, &QPushButton::clicked, this, guarded([this] { btn5Click(); }));
-    connect(btn21, &QPushButton::clicked, this, guarded([this] { btn21Click(); }));
-    connect(btn22, &QPushButton::clicked, this, guarded([this] { btn22Click(); }));
+void TForm1::wirePlaylistInput() {
+    wireClicks<TForm1>(this, {
+                                 {Button1, &TForm1::Button1Click},
+                                 {btn10, &TForm1::btn10Click},
+                                 {sbtbtn1, &TForm1::sbtbtn1Click},
+                                 {sbtbtn2, &TForm1::sbtbtn2Click},
+                                 {sbtbtn3, &TForm1::sbtbtn3Click},
+                                 {btn20, &TForm1::Shuffle1Click},
+                                 {btn4, &TForm1::btn4Click},
+                                 {btn5, &TForm1::btn5Click},
+                                 {btn21, &TForm1::btn21Click},
+                                 {btn22, &TForm1::btn22Click},
+                             });
 
     // The check mark is list mode's only record. Qt flips a checkable action's mark before it reports
     // the trigger; the mark is put back first so that ListMode1Click reads the state it acts on.
@@ -173,9 +176,18 @@ void TForm1::connectPlaylistHandlers() {
 
     // The hint follows every mouse move over the list, so the viewport tracks the mouse.
     lst1->viewport()->setMouseTracking(true);
-    auto* filter = new PlaylistEventFilter(*this, lst1);
-    lst1->installEventFilter(filter);
-    lst1->viewport()->installEventFilter(filter);
+    wireEvents({
+        {lst1, QEvent::KeyPress, [this](QEvent* e) { return playlistKey(static_cast<QKeyEvent*>(e)); }},
+        {lst1->viewport(), QEvent::MouseMove, [this](QEvent*) { return lst1MouseMove(), false; }},
+    });
+}
+
+bool TForm1::playlistKey(const QKeyEvent* key) {
+    // A key the playlist acted on stops here (also when its operation failed with the error box), so
+    // the list's type-to-select search does not move the selection the operation has just set.
+    bool taken = true;
+    runGuarded([&] { taken = lst1KeyDown(key->key(), key->modifiers()); });
+    return taken;
 }
 
 } // namespace orvu

@@ -2,9 +2,11 @@
 // and the wiring of their events to the handlers.
 #include "shell/main_window.h"
 
+#include "core/timer_pace.h"
 #include "engine/engine.h"
 #include "playlist/playlist_ui_state.h"
 #include "shell/error_box.h"
+#include "shell/input_wiring.h"
 #include "skin/gauge.h"
 #include "skin/label.h"
 #include "skin/link_label.h"
@@ -85,8 +87,9 @@ TForm1::TForm1(engine::Engine& engine, StartupContext context, QWidget* parent)
     sknmngr1 = new SkinManager(this);
     createControls();
     createTimers();
-    connectHandlers();
-    qApp->installEventFilter(this); // the wheel over any control of this window moves the volume
+    wireShellInput();
+    wirePlaybackInput();
+    wirePlaylistInput();
 }
 
 TForm1::~TForm1() = default;
@@ -237,9 +240,6 @@ void TForm1::createInformationPanel() {
     lbl21 = makeLabel(spnl1, {16, 192, 281, 18}, QStringLiteral("Year : "), tagFont);
     lbl23 = makeLabel(spnl1, {16, 208, 281, 18}, QStringLiteral("Sample Rate : "), tagFont);
     lbl24 = makeLabel(spnl1, {16, 224, 281, 18}, QStringLiteral("Comment : "), tagFont);
-    for (QLabel* label :
-         {lbl16, lbl17, lbl19, lbl20, lbl21, lbl23, lbl24, lbl27, lbl1, static_cast<QLabel*>(lbl28)})
-        label->installEventFilter(this); // tool-tips set when the pointer enters
     lbl28->raise();
 
     const QFont bandFont = pixelFont(QStringLiteral("Tahoma"), 9);
@@ -294,7 +294,6 @@ void TForm1::createInformationPanel() {
     tagPalette.setColor(QPalette::WindowText, QColor(61, 61, 61));
     lbl31->setPalette(tagPalette);
     lbl31->adjustSize();
-    lbl31->installEventFilter(this);
 }
 
 void TForm1::createTimers() {
@@ -303,30 +302,46 @@ void TForm1::createTimers() {
     tmr2 = new QTimer(this);
     tmr2->setInterval(100);
     tmr3 = new QTimer(this);
-    tmr3->setInterval(1);
-    tmr3->setTimerType(Qt::PreciseTimer);
+    tmr3->setInterval(windowTimerInterval(1));
     tmr1->start();
     tmr3->start();
 }
 
-void TForm1::connectHandlers() {
-    connect(tmr2, &QTimer::timeout, this, guarded([this] { tmr2Timer(); }));
-    connect(btn11, &QToolButton::clicked, this, guarded([this] { btn11Click(); }));
-    connect(btn12, &QToolButton::clicked, this, guarded([this] { btn12Click(); }));
-    connect(btn13, &QToolButton::clicked, this, guarded([this] { btn13Click(); }));
-    connect(btn14, &QToolButton::clicked, this, guarded([this] { btn14Click(); }));
-    connect(btn15, &QToolButton::clicked, this, guarded([this] { btn15Click(); }));
-    connect(btn16, &QToolButton::clicked, this, guarded([this] { btn16Click(); }));
-    connect(lst1, &QListWidget::itemDoubleClicked, this, guarded([this] { lst1DblClick(); }));
-    connectPlaybackHandlers();
-    connectPlaylistHandlers();
+void TForm1::wireShellInput() {
+    wireClicks<TForm1>(this, {
+                                 {btn11, &TForm1::btn11Click},
+                                 {btn12, &TForm1::btn12Click},
+                                 {btn13, &TForm1::btn13Click},
+                                 {btn14, &TForm1::btn14Click},
+                                 {btn15, &TForm1::btn15Click},
+                                 {btn16, &TForm1::btn16Click},
+                             });
+    wireTimers<TForm1>(this, {{tmr2, &TForm1::tmr2Timer}});
+    const auto x = [](QEvent* event) { return static_cast<QMouseEvent*>(event)->position().toPoint().x(); };
+    wireEvents({
+        {lbl31, QEvent::MouseButtonPress, [this, x](QEvent* e) { return lbl31MouseDown(x(e)), true; }},
+        {lbl31, QEvent::MouseMove, [this, x](QEvent* e) { return lbl31MouseMove(x(e)), true; }},
+        {lbl31, QEvent::MouseButtonRelease, [this](QEvent*) { return lbl31MouseUp(), true; }},
+    });
+    // These labels show their whole text as the tool-tip when the pointer enters them.
+    for (QLabel* label :
+         {lbl1, lbl16, lbl17, lbl19, lbl20, lbl21, lbl23, lbl24, lbl27, static_cast<QLabel*>(lbl28)})
+        wireEvents(
+            {{label, QEvent::Enter, [this, label](QEvent*) { return labelMouseEnter(label), false; }}});
+    // The wheel over the window moves the volume. Controls that scroll by the wheel keep doing so and
+    // pass it on here first; the wheel over any other control reaches wheelEvent.
+    for (QObject* control : findChildren<ScrollBar*>())
+        wireEvents({{control, QEvent::Wheel,
+                     [this](QEvent* e) { return windowWheel(static_cast<QWheelEvent*>(e)), false; }}});
+    wireEvents({{lst1->viewport(), QEvent::Wheel,
+                 [this](QEvent* e) { return windowWheel(static_cast<QWheelEvent*>(e)), false; }}});
 }
 
 void TForm1::setTagBarInterval(int milliseconds) {
     tagBarInterval_ = milliseconds;
     // An interval of 0 or less never fires, as a disabled timer.
     if (milliseconds > 0) {
-        tmr2->setInterval(milliseconds);
+        tmr2->setInterval(windowTimerInterval(milliseconds));
         if (!state.TagDragging)
             tmr2->start();
     } else {
@@ -334,36 +349,8 @@ void TForm1::setTagBarInterval(int milliseconds) {
     }
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Wheel) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget->window() == this)
-            windowWheel(static_cast<QWheelEvent*>(event));
-        return false;
-    }
-    if (watched == lbl31) {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            runGuarded([&] { lbl31MouseDown(static_cast<QMouseEvent*>(event)->position().toPoint().x()); });
-            return true;
-        case QEvent::MouseMove:
-            runGuarded([&] { lbl31MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint().x()); });
-            return true;
-        case QEvent::MouseButtonRelease:
-            runGuarded([&] { lbl31MouseUp(); });
-            return true;
-        default:
-            break;
-        }
-    } else if (watched == scrlbr1 && event->type() == QEvent::KeyPress) {
-        runGuarded([&] { scrlbr1KeyDown(static_cast<QKeyEvent*>(event)->key()); });
-    } else if (watched == sg1 && event->type() == QEvent::MouseMove) {
-        runGuarded([&] { sg1MouseMove(); });
-    } else if (event->type() == QEvent::Enter) {
-        if (auto* label = qobject_cast<QLabel*>(watched))
-            runGuarded([&] { labelMouseEnter(label); });
-    }
-    return QWidget::eventFilter(watched, event);
+void TForm1::wheelEvent(QWheelEvent* event) {
+    windowWheel(event);
 }
 
 void TForm1::showEvent(QShowEvent* event) {

@@ -17,6 +17,7 @@
 #include <memory>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QSystemTrayIcon;
@@ -150,13 +151,14 @@ public:
     void lst1MouseMove();   // the name list's hint
     // A key pressed while the name list has the focus; true when the key was taken.
     bool lst1KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    bool playlistKey(const QKeyEvent* key);       // lst1KeyDown for a key event, inside the error guard
     void btn4Click();                             // load a playlist file
     void btn5Click();                             // save the playlist to a file
     void WMDropFiles(const QStringList& dropped); // files dropped on the window
     void btn21Click();                            // delete the selected file from disk
     void AnotherLocation1Click();                 // copy the selected file to another location
     void btn22Click();                            // export the playlist as HTML
-    void connectPlaylistHandlers();               // wires the playlist's controls and keys
+    void wirePlaylistInput();                     // wires the playlist's controls and keys
 
     // ---- Controls ----
     SkinManager* sknmngr1 = nullptr;
@@ -165,7 +167,7 @@ public:
     QAction* vis1 = nullptr; // "Visualization", checked while the visualization window shows
     QTimer* tmr1 = nullptr;  // status, 100 ms
     QTimer* tmr2 = nullptr;  // tag bar, Tagbar/Speed ms
-    QTimer* tmr3 = nullptr;  // level meters, 1 ms
+    QTimer* tmr3 = nullptr;  // level meters, 1 ms by design: 10 ms, the fastest a window timer ticks
 
     // Top strip.
     QLabel* lbl1 = nullptr;
@@ -211,7 +213,7 @@ protected:
     void dropEvent(QDropEvent* event) override;           // playlist/
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void windowWheel(QWheelEvent* event); // never marks the event handled
@@ -226,8 +228,8 @@ private:
     void createPlaylistPanel();
     void createInformationPanel();
     void createTimers();
-    void connectHandlers();
-    void connectPlaybackHandlers();
+    void wireShellInput();
+    void wirePlaybackInput();
     void readSettings();
     void loadDefaultPlaylist();
     void loadAddOns();
@@ -247,7 +249,6 @@ private:
     bool closed_ = false;
     bool defaultPlaylistUnreadable_ = false; // never overwrite a playlist we could not read
     int tagBarInterval_ = 100;
-    quint64 lastWheelTimestamp_ = 0;
 };
 
 } // namespace orvu

@@ -74,11 +74,9 @@ void TForm1::FormMouseWheelDown() {
         scrlbr2->setPosition(scrlbr2->position() - 5);
 }
 
+// Each wheel event reaches this once: the scroll bars and the list keep theirs and route it here first,
+// every other control leaves it to the window.
 void TForm1::windowWheel(QWheelEvent* event) {
-    // A wheel event is offered once to each widget on its way up; act on it once.
-    if (event->timestamp() == lastWheelTimestamp_ && event->timestamp() != 0)
-        return;
-    lastWheelTimestamp_ = event->timestamp();
     const int delta = event->angleDelta().y();
     if (delta > 0)
         runGuarded([this] { FormMouseWheelUp(); });

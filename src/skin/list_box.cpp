@@ -92,6 +92,11 @@ bool ListBox::viewportEvent(QEvent* event) {
         showPlainToolTip(static_cast<QHelpEvent*>(event), toolTip(), viewport());
         return true;
     }
+    if (event->type() == QEvent::Wheel) {
+        QListWidget::viewportEvent(event);
+        event->accept();
+        return true;
+    }
     return QListWidget::viewportEvent(event);
 }
 

@@ -33,6 +33,7 @@ public:
 
 protected:
     // The list's own hint (toolTip()) is what it shows on hover, whatever item is under the pointer.
+    // The wheel over the list is its own, also when it cannot scroll further.
     bool viewportEvent(QEvent* event) override;
 
 private:

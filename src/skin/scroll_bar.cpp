@@ -63,6 +63,7 @@ void ScrollBar::wheelEvent(QWheelEvent* event) {
     QScrollBar::wheelEvent(event);
     if (std::exchange(userScrolling_, false))
         Q_EMIT scrolled(EndScroll, value());
+    event->accept(); // a wheel over a scroll bar is its own, also at the end of its range
 }
 
 } // namespace orvu

@@ -1,5 +1,6 @@
 // Purpose: the skinned scroll bar: a position set by the program clamps and reports a change only when
-// it really changes; scroll events come only from the user and end with an end-of-scroll event.
+// it really changes; scroll events come only from the user and end with an end-of-scroll event. The
+// wheel over it is its own: it never passes on to the window underneath.
 #pragma once
 
 #include <QScrollBar>

@@ -251,12 +251,24 @@ TEST_F(PlaybackTest, SeekBarSeeksAtTheEndOfTheScroll) {
     EXPECT_EQ(w->scrlbr1->toolTip(), u"00:05/00:20"_s);
 }
 
-// Space on the seek bar is Play; the bar's arrows step 5 seconds and its track 1 second.
+// Space on the focused seek bar runs Play once: a stopped player loads the entry once, a paused
+// track resumes where it stood instead of being loaded again. The bar's arrows step 5 seconds and its
+// track 1 second.
 TEST_F(PlaybackTest, SeekBarKeysAndSteps) {
     const QString file = silence(u"a.wav"_s, 20.0);
     w->AddPlaylistEntry(file);
+    QApplication::setActiveWindow(w);
+    w->scrlbr1->setFocus();
     QTest::keyClick(w->scrlbr1, Qt::Key_Space);
     EXPECT_EQ(w->state.CurrentFile, file);
+    const engine::Handle loaded = w->session.Channel;
+    w->btn2Click();
+    seekSeconds(7.0);
+    QTest::keyClick(w->scrlbr1, Qt::Key_Space);
+    EXPECT_EQ(w->session.Channel, loaded);
+    EXPECT_EQ(w->Bass.channelIsActive(loaded), engine::kActivePlaying);
+    EXPECT_NEAR(w->Bass.channelBytes2Seconds(loaded, w->Bass.channelGetPosition(loaded, engine::kPosByte)),
+                7.0, 0.01);
     EXPECT_EQ(w->scrlbr1->singleStep(), 5);
     EXPECT_EQ(w->scrlbr1->pageStep(), 1);
 }

@@ -10,16 +10,19 @@
 #include "skin/skin_manager.h"
 #include "support/player_fixture.h"
 #include "support/signal.h"
+#include "support/user_input.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -31,6 +34,7 @@ using namespace orvu;
 using namespace Qt::StringLiterals;
 using orvu::test::PlayerFixture;
 using orvu::test::readBytes;
+using orvu::test::wheelOver;
 using orvu::test::writeBytes;
 
 namespace {
@@ -331,30 +335,35 @@ TEST(TagBar, ScrollsWrapsAndFollowsDrags) {
     EXPECT_EQ(w.lbl31->x(), 499);
 }
 
-void wheel(QWidget* target, int delta) {
-    QWheelEvent event(QPointF(5, 5), target->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, delta),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(target, &event);
-}
-
-// The wheel over the window moves the volume by 5 within 0..100, but not while the playlist has focus.
+// The wheel over the window moves the volume by 5 within 0..100, once per turn over any control (a
+// label, a band slider at the end of its range, the list), but not while the playlist has focus.
 TEST(Wheel, MovesTheVolumeUnlessThePlaylistHasFocus) {
     PlayerFixture player;
     TForm1& w = player.start();
+    QApplication::setActiveWindow(&w);
+    w.scrlbr1->setFocus(); // the playlist, first in the tab order, would take the wheel's focus rule
     w.scrlbr2->setPosition(98);
-    wheel(w.lbl2, 120);
+    wheelOver(w.lbl2, 120);
     EXPECT_EQ(w.scrlbr2->position(), 100);
     EXPECT_EQ(w.scrlbr2->toolTip(), u"Volume : 100"_s);
     w.scrlbr2->setPosition(3);
-    wheel(w.lbl2, -120);
+    wheelOver(w.lbl2, -120);
     EXPECT_EQ(w.scrlbr2->position(), 0);
     EXPECT_EQ(w.scrlbr2->toolTip(), u"Volume : "_s);
+
+    for (QWidget* control : {static_cast<QWidget*>(w.lbl15), static_cast<QWidget*>(w.btn1),
+                             static_cast<QWidget*>(w.TrackBar1), w.lst1->viewport()}) {
+        w.scrlbr2->setPosition(50);
+        w.TrackBar1->setPosition(0); // a slider at the end of its range
+        wheelOver(control, 120);
+        EXPECT_EQ(w.scrlbr2->position(), 55) << control->metaObject()->className();
+    }
 
     w.scrlbr2->setPosition(50);
     QApplication::setActiveWindow(&w);
     w.lst1->setFocus();
     ASSERT_TRUE(w.lst1->hasFocus());
-    wheel(w.lst1->viewport(), 120);
+    wheelOver(w.lst1->viewport(), 120);
     EXPECT_EQ(w.scrlbr2->position(), 50);
 }
 
@@ -392,22 +401,19 @@ TEST(Panels, MaximizeRestoreMinimize) {
 // Points at a widget as a user does (the pointer enters, then rests) and returns the text that the
 // shown tool-tip reads as.
 QString hover(QWidget* widget) {
+    QToolTip::hideText();
     const QPointF inside(4, 4);
     QEnterEvent enter(inside, widget->mapTo(widget->window(), inside), widget->mapToGlobal(inside));
     QApplication::sendEvent(widget, &enter);
     QHelpEvent rest(QEvent::ToolTip, QPoint(4, 4), widget->mapToGlobal(QPoint(4, 4)));
     QApplication::sendEvent(widget, &rest);
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (top->objectName() == u"qtooltip_label" && top->isVisible()) {
-            const auto* tip = static_cast<QLabel*>(top);
-            if (!Qt::mightBeRichText(tip->text()))
-                return tip->text();
-            QTextDocument shown;
-            shown.setHtml(tip->text());
-            return shown.toPlainText();
-        }
-    }
-    return {};
+    if (!QToolTip::isVisible())
+        return {};
+    if (!Qt::mightBeRichText(QToolTip::text()))
+        return QToolTip::text();
+    QTextDocument shown;
+    shown.setHtml(QToolTip::text());
+    return shown.toPlainText();
 }
 
 // Pointing at a label shows its caption in full, the file line for the status line, and the artist
@@ -423,6 +429,21 @@ TEST(LabelHints, ShowTheFullTextAsPlainText) {
     EXPECT_EQ(hover(w.lbl28), u"Artist : <img src=/dev/zero> [Click Here to Find Artist via web]"_s);
     w.lbl20->setText(u"Genre : <font color=red size=7>Rock</font>  two  spaces"_s);
     EXPECT_EQ(hover(w.lbl20), w.lbl20->text());
+}
+
+// Only the labels that show file text take their caption as the tool-tip: the playlist status and
+// the CPU label keep their own hints, and other labels get none, however often the pointer enters.
+TEST(LabelHints, DesignedHintsStay) {
+    PlayerFixture player;
+    TForm1& w = player.start();
+    for (int pass = 0; pass < 2; ++pass) {
+        EXPECT_EQ(hover(w.lbl15), u"Playlist Status"_s);
+        EXPECT_EQ(hover(w.lbl22), u"CPU Usage For Decoding."_s);
+        for (QLabel* plain : {w.lbl2, w.bandLabels[0], w.lbl18}) {
+            hover(plain);
+            EXPECT_EQ(plain->toolTip(), QString()) << plain->text().toStdString();
+        }
+    }
 }
 
 } // namespace
