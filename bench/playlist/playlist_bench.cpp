@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     // The list is usable once the event loop has run and the list has painted with its new items.
     timer.restart();
     window.lst1->setItemIndex(window.lst1->count() / 2);
-    window.lst1->scrollToItem(window.lst1->currentItem());
+    window.lst1->scrollTo(window.lst1->currentIndex());
     window.lst1->repaint();
     QApplication::processEvents();
     const double showMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
     window.WritePlaylistFile(appDir.filePath(QStringLiteral("Default.orvl")));
     const double writeMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
 
-    std::printf("entries %lld\n", static_cast<long long>(window.lst3.count()));
+    std::printf("entries %lld\n", static_cast<long long>(window.playlist.count()));
     std::printf("load_ms %.1f\n", loadMs);
     std::printf("show_ms %.1f\n", showMs);
     std::printf("event_turn_ms %.2f\n", turnMs);

@@ -32,7 +32,7 @@ void TForm1::lst1DblClick() {
 }
 
 TForm1::LoadResult TForm1::loadEntry(int index) {
-    state.CurrentFile = lst3.at(index);
+    state.CurrentFile = playlist.path(index);
     if (!state.CurrentFile.isEmpty())
         state.CurrentName = currentName(displayName(state.CurrentFile));
     session.open(state.CurrentFile);

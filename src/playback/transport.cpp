@@ -31,7 +31,7 @@ void TForm1::wirePlaybackInput() {
                                  {btn18, &TForm1::btn18Click},
                              });
     wireTimers<TForm1>(this, {{tmr1, &TForm1::tmr1Timer}, {tmr3, &TForm1::tmr3Timer}});
-    connect(lst1, &QListWidget::itemDoubleClicked, this, guarded([this] { lst1DblClick(); }));
+    connect(lst1, &QAbstractItemView::doubleClicked, this, guarded([this] { lst1DblClick(); }));
     connect(scrlbr1, &ScrollBar::scrolled, this,
             [this](int code) { runGuarded([&] { scrlbr1Scroll(code); }); });
     connect(scrlbr1, &ScrollBar::changed, this, guarded([this] { scrlbr1Change(); }));

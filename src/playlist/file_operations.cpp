@@ -19,7 +19,7 @@ void TForm1::btn21Click() {
     if (askMessageBox(QStringLiteral("Dou you want to remove  from your computer?"), QMessageBox::Question,
                       QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
-    const QString path = lst3.at(lst1->itemIndex()); // refuses -1 before anything is freed or deleted
+    const QString path = playlist.path(lst1->itemIndex()); // refuses -1 before anything is freed or deleted
     if (path == state.CurrentFile) {
         // One of the two applies; Channel keeps its now dead handle, CurrentFile its path.
         session.release();
@@ -31,9 +31,9 @@ void TForm1::btn21Click() {
 
 void TForm1::AnotherLocation1Click() {
     const int index = lst1->itemIndex();
-    const QString source = lst3.at(index); // refuses -1 before any dialog shows
+    const QString source = playlist.path(index); // refuses -1 before any dialog shows
     const QStringList chosen =
-        askFileDialog(this, {FileDialogRequest::Kind::SaveFile, {}, {}, {}, lst1->itemText(index), false});
+        askFileDialog(this, {FileDialogRequest::Kind::SaveFile, {}, {}, {}, playlist.name(index), false});
     if (chosen.isEmpty())
         return;
     // QFile::copy never replaces an existing target; a failed copy is silent.
@@ -43,9 +43,9 @@ void TForm1::AnotherLocation1Click() {
 void TForm1::btn22Click() {
     // The document is built before the dialog opens, so it carries the time the command started.
     QStringList names;
-    names.reserve(lst1->count());
-    for (int i = 0; i < lst1->count(); ++i)
-        names.append(lst1->itemText(i));
+    names.reserve(playlist.count());
+    for (int i = 0; i < playlist.count(); ++i)
+        names.append(playlist.name(i));
     lst4.clear();
     for (const QString& line : htmlPlaylistLines(names, longTimeText(QTime::currentTime())))
         lst4.add(line);

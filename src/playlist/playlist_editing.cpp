@@ -35,8 +35,7 @@ void TForm1::btn10Click() {
     const int index = lst1->itemIndex();
     if (index == -1)
         return;
-    lst1->removeItem(index);
-    lst3.removeAt(index);
+    playlist.removeAt(index);
     lst1->setItemIndex(index); // the entry that followed; none when the last one went
 }
 
@@ -45,13 +44,11 @@ void TForm1::sbtbtn1Click() {
     const int count = lst1->count();
     if (index == 0) {
         // The first entry trades places with the last (a swap, not a rotation).
-        lst1->exchange(0, count - 1);
-        lst3.exchange(0, count - 1);
+        playlist.exchange(0, count - 1);
         lst1->setItemIndex(count - 1);
         return;
     }
-    lst1->exchange(index, index - 1);
-    lst3.exchange(index, index - 1);
+    playlist.exchange(index, index - 1);
 }
 
 void TForm1::sbtbtn2Click() {
@@ -59,25 +56,18 @@ void TForm1::sbtbtn2Click() {
     const int count = lst1->count();
     if (index == count - 1) {
         // The last entry trades places with the first; on an empty list index 0 is refused.
-        lst1->exchange(0, count - 1);
-        lst3.exchange(0, count - 1);
+        playlist.exchange(0, count - 1);
         return;
     }
-    lst1->exchange(index, index + 1);
-    lst3.exchange(index, index + 1);
+    playlist.exchange(index, index + 1);
 }
 
 void TForm1::sbtbtn3Click() {
-    lst1->clear();
-    lst3.clear();
+    playlist.clear();
 }
 
 void TForm1::Duplicate1Click() {
-    const int index = lst1->itemIndex();
-    const QString name = lst1->checkedText(index); // refuses -1 before either list changes
-    const QString path = lst3.at(index);
-    lst1->insertText(index + 1, name);
-    lst3.insert(index + 1, path);
+    playlist.duplicate(lst1->itemIndex()); // refuses -1
 }
 
 void TForm1::Reverse1Click() {
@@ -85,9 +75,7 @@ void TForm1::Reverse1Click() {
     // n/2 rounded halves-to-even: an odd count may add a pass that exchanges the middle with itself.
     const auto passes = roundHalfEven(count / 2.0);
     for (int k = 0; k < passes; ++k)
-        lst1->exchange(k, count - 1 - k);
-    for (int k = 0; k < passes; ++k)
-        lst3.exchange(k, count - 1 - k);
+        playlist.exchange(k, count - 1 - k);
 }
 
 void TForm1::Shuffle1Click() {
@@ -95,8 +83,7 @@ void TForm1::Shuffle1Click() {
     for (int pass = 0; pass < count; ++pass) {
         const int a = playerRandom(count);
         const int b = playerRandom(count);
-        lst1->exchange(b, a);
-        lst3.exchange(b, a);
+        playlist.exchange(b, a);
     }
 }
 

@@ -68,7 +68,7 @@ void TForm1::WMDropFiles(const QStringList& dropped) {
 
     if (lst1->count() != 1)
         return; // files dropped on a non-empty playlist, or several at once, are only appended
-    const QString path = lst3.at(0);
+    const QString path = playlist.path(0);
     if (path.endsWith(QStringLiteral(".orvl"), Qt::CaseSensitive)) {
         try {
             ReadPlaylistFile(path);

@@ -171,6 +171,8 @@ void TForm1::createPlaylistPanel() {
 
     lst1 = new ListBox(spnl3);
     lst1->setObjectName(QStringLiteral("lst1"));
+    lst1->setModel(&playlist);
+    connect(&playlist, &Playlist::exchanged, lst1, &ListBox::followExchange);
     lst1->setGeometry(16, 16, 457, 289);
     lst1->setFont(pixelFont(QStringLiteral("Trebuchet MS"), 13));
 

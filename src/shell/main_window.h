@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/playback_session.h"
+#include "core/playlist.h"
 #include "core/settings_file.h"
 #include "core/string_list.h"
 #include "engine/engine_types.h"
@@ -179,8 +180,8 @@ public:
     // Playlist panel.
     Panel* spnl3 = nullptr;
     QToolButton *btn14 = nullptr, *btn15 = nullptr, *btn16 = nullptr;
+    Playlist playlist; // the entries' paths and names, shown by lst1
     ListBox* lst1 = nullptr;
-    StringList lst3; // paths, aligned with lst1
     StringList lst4; // scratch lines of the HTML export
     QPushButton *Button1 = nullptr, *btn4 = nullptr, *btn5 = nullptr, *btn10 = nullptr, *sbtbtn1 = nullptr,
                 *sbtbtn2 = nullptr, *sbtbtn3 = nullptr, *btn20 = nullptr, *btn21 = nullptr, *btn22 = nullptr;

@@ -1,7 +1,6 @@
 // Purpose: the skinned list box: one selection, and the selection is the item index (-1 for none).
 #include "skin/list_box.h"
 
-#include "core/string_list.h"
 #include "skin/label.h"
 #include "skin/panel.h"
 
@@ -10,61 +9,37 @@
 namespace orvu {
 
 ListBox::ListBox(QWidget* parent)
-    : QListWidget(parent) {
+    : QListView(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true); // keeps long playlists fast to fill and scroll
+}
+
+int ListBox::count() const {
+    return model() ? model()->rowCount() : 0;
 }
 
 void ListBox::setItemIndex(int index) {
     if (index < 0 || index >= count()) {
-        setCurrentRow(-1);
+        setCurrentIndex({});
         clearSelection();
         return;
     }
-    setCurrentRow(index);
+    setCurrentIndex(model()->index(index, 0));
 }
 
 QString ListBox::itemText(int index) const {
-    const QListWidgetItem* entry = item(index);
-    return entry ? entry->text() : QString();
-}
-
-QString ListBox::checkedText(int index) const {
     if (index < 0 || index >= count())
-        throwListIndexError(index);
-    return item(index)->text();
+        return {};
+    return model()->index(index, 0).data().toString();
 }
 
-void ListBox::insertText(int index, const QString& text) {
-    if (index < 0 || index > count())
-        throwListIndexError(index);
-    insertItem(index, text);
-}
-
-void ListBox::removeItem(int index) {
-    if (index < 0 || index >= count())
-        throwListIndexError(index);
-    delete takeItem(index);
-}
-
-void ListBox::exchange(int a, int b) {
-    if (a < 0 || a >= count())
-        throwListIndexError(a);
-    if (b < 0 || b >= count())
-        throwListIndexError(b);
-    if (a == b)
-        return;
-    // Swapping the texts keeps the items in place, so an exchange costs the same in any list size.
-    QListWidgetItem* first = item(a);
-    QListWidgetItem* second = item(b);
-    const QString text = first->text();
-    first->setText(second->text());
-    second->setText(text);
-    const int selected = currentRow();
+void ListBox::followExchange(int a, int b) {
+    const int selected = itemIndex();
     if (selected == a)
-        setCurrentRow(b);
+        setItemIndex(b);
     else if (selected == b)
-        setCurrentRow(a);
+        setItemIndex(a);
 }
 
 void ListBox::systemCommand(int command) {
@@ -93,11 +68,11 @@ bool ListBox::viewportEvent(QEvent* event) {
         return true;
     }
     if (event->type() == QEvent::Wheel) {
-        QListWidget::viewportEvent(event);
+        QListView::viewportEvent(event);
         event->accept();
         return true;
     }
-    return QListWidget::viewportEvent(event);
+    return QListView::viewportEvent(event);
 }
 
 } // namespace orvu

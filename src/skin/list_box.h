@@ -1,30 +1,27 @@
-// Purpose: the skinned list box: one selection, and the selection is the item index (-1 for none).
+// Purpose: the skinned list box: a view of a list model with one selection, and the selection is the
+// item index (-1 for none).
 #pragma once
 
-#include <QListWidget>
+#include <QListView>
 #include <QRect>
 
 namespace orvu {
 
-class ListBox : public QListWidget {
+class ListBox : public QListView {
     Q_OBJECT
 
 public:
     explicit ListBox(QWidget* parent = nullptr);
 
-    int itemIndex() const { return currentRow(); }
+    int count() const;
+    int itemIndex() const { return currentIndex().row(); }
     // -1 clears the selection; an index outside the list clears it too.
     void setItemIndex(int index);
-    QString itemText(int index) const;
+    QString itemText(int index) const; // empty outside the list
 
-    // The checked forms below refuse an index outside the list with the player's list error
-    // "List index out of bounds (<index>)" before anything changes.
-    QString checkedText(int index) const;
-    void insertText(int index, const QString& text); // index 0..count
-    void removeItem(int index);
-    // Trades the texts at a and b (a is checked first). A selection on a moves to b, one on b moves
-    // to a, so a selected entry stays selected wherever it goes.
-    void exchange(int a, int b);
+    // Two entries of the model traded places: a selection on a moves to b, one on b moves to a, so a
+    // selected entry stays selected wherever it goes.
+    void followExchange(int a, int b);
 
     // Panel::commandMaximize fills the parent's area (above its siblings); Panel::commandRestore
     // returns to the place and size held before the first maximize. Other commands do nothing.

@@ -176,8 +176,7 @@ TEST_F(PlaybackTest, TransportSelectsAndLoads) {
     for (int i = 0; i < 3; ++i)
         files.append(silence(u"%1.wav"_s.arg(i), 1.0));
     for (const TransportCase& c : cases) {
-        w->lst1->clear();
-        w->lst3.clear();
+        w->playlist.clear();
         for (int i = 0; i < c.entries; ++i)
             w->AddPlaylistEntry(files[i]);
         w->lst1->setItemIndex(c.selected);

@@ -73,7 +73,7 @@ TEST_F(DeleteFromDisk, AnsweringNoChangesNothing) {
     player.messages.answer = QMessageBox::No;
     window->btn21Click();
     EXPECT_TRUE(QFile::exists(file));
-    EXPECT_EQ(window->lst3.items(), (QStringList{u"/m/A.mp3"_s, file, u"/m/C.mp3"_s}));
+    EXPECT_EQ(window->playlist.paths(), (QStringList{u"/m/A.mp3"_s, file, u"/m/C.mp3"_s}));
     EXPECT_TRUE(isPlaying(*window));
 }
 
@@ -85,7 +85,7 @@ TEST_F(DeleteFromDisk, NothingSelectedShowsTheListError) {
     runHandler(*window, &TForm1::btn21Click);
     EXPECT_EQ(player.messages.texts(), (QStringList{deleteQuestion, u"List index out of bounds (-1)."_s}));
     EXPECT_TRUE(QFile::exists(file));
-    EXPECT_EQ(window->lst3.count(), 3);
+    EXPECT_EQ(window->playlist.count(), 3);
     EXPECT_TRUE(isPlaying(*window));
 }
 
@@ -97,11 +97,11 @@ TEST_F(DeleteFromDisk, SamePathTwiceAndMissingFile) {
     window->lst1->setItemIndex(3);
     window->btn21Click();
     EXPECT_FALSE(QFile::exists(file));
-    EXPECT_EQ(window->lst3.items(), (QStringList{u"/m/A.mp3"_s, file, u"/m/C.mp3"_s}));
+    EXPECT_EQ(window->playlist.paths(), (QStringList{u"/m/A.mp3"_s, file, u"/m/C.mp3"_s}));
 
     window->lst1->setItemIndex(1);
     window->btn21Click();
-    EXPECT_EQ(window->lst3.items(), (QStringList{u"/m/A.mp3"_s, u"/m/C.mp3"_s}));
+    EXPECT_EQ(window->playlist.paths(), (QStringList{u"/m/A.mp3"_s, u"/m/C.mp3"_s}));
     EXPECT_EQ(player.messages.texts(), (QStringList{deleteQuestion, deleteQuestion}));
 }
 
@@ -132,7 +132,7 @@ TEST(CopyToAnotherLocation, CopiesButNeverReplaces) {
     runHandler(window, &TForm1::AnotherLocation1Click);
     EXPECT_EQ(readBytes(existing), QByteArray("keep me"));
     EXPECT_TRUE(player.messages.boxes.isEmpty());
-    EXPECT_EQ(window.lst3.items(), QStringList{source});
+    EXPECT_EQ(window.playlist.paths(), QStringList{source});
     EXPECT_EQ(window.lst1->itemIndex(), 0);
 }
 

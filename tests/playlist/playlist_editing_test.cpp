@@ -143,7 +143,7 @@ TEST(PlaylistAddFiles, AppendsChosenPathsAndCancelAddsNothing) {
     fillLetters(window, u"A"_s, 0);
     player.dialogAnswer = {u"/x/b.ogg"_s, u"/y/c.wav"_s};
     QTest::mouseClick(window.Button1, Qt::LeftButton);
-    EXPECT_EQ(window.lst3.items(), (QStringList{u"/m/A.mp3"_s, u"/x/b.ogg"_s, u"/y/c.wav"_s}));
+    EXPECT_EQ(window.playlist.paths(), (QStringList{u"/m/A.mp3"_s, u"/x/b.ogg"_s, u"/y/c.wav"_s}));
     EXPECT_EQ(names(window.lst1), (QStringList{u"A.mp3"_s, u"b.ogg"_s, u"c.wav"_s}));
     EXPECT_EQ(window.lst1->itemIndex(), 0);
     ASSERT_EQ(player.dialogs.size(), 1);
@@ -153,7 +153,7 @@ TEST(PlaylistAddFiles, AppendsChosenPathsAndCancelAddsNothing) {
 
     player.dialogAnswer.clear();
     window.Button1Click();
-    EXPECT_EQ(window.lst3.count(), 3);
+    EXPECT_EQ(window.playlist.count(), 3);
 }
 
 struct KeyCase {
@@ -392,11 +392,11 @@ TEST(PlaylistProperty, RandomEditsKeepListsAlignedAndSelectionOnItsEntry) {
             const QString before = selected >= 0 ? model.at(selected) : QString();
             runHandler(window, &TForm1::Shuffle1Click);
             QStringList sortedModel = model;
-            QStringList sortedNow = window.lst3.items();
+            QStringList sortedNow = window.playlist.paths();
             sortedModel.sort();
             sortedNow.sort();
             ASSERT_EQ(sortedNow, sortedModel) << "step " << step;
-            model = window.lst3.items();
+            model = window.playlist.paths();
             selected = window.lst1->itemIndex();
             ASSERT_EQ(selected >= 0 ? model.at(selected) : QString(), before) << "step " << step;
             break;
@@ -419,7 +419,7 @@ TEST(PlaylistProperty, RandomEditsKeepListsAlignedAndSelectionOnItsEntry) {
             break;
         }
         ASSERT_TRUE(listsAligned(window)) << "step " << step;
-        ASSERT_EQ(window.lst3.items(), model) << "step " << step << " operation " << operation;
+        ASSERT_EQ(window.playlist.paths(), model) << "step " << step << " operation " << operation;
         ASSERT_EQ(window.lst1->itemIndex(), selected) << "step " << step << " operation " << operation;
         ASSERT_EQ(player.messages.texts(), refusal.isEmpty() ? QStringList{} : QStringList{refusal})
             << "step " << step << " operation " << operation;

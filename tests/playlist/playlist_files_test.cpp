@@ -28,7 +28,7 @@ TEST(PlaylistLoad, ReplacesThePlaylistAndRemembersTheFile) {
 
     player.dialogAnswer = {file};
     QTest::mouseClick(window.btn4, Qt::LeftButton);
-    EXPECT_EQ(window.lst3.items(), (QStringList{u"/a/one.mp3"_s, u"/b/two.ogg"_s}));
+    EXPECT_EQ(window.playlist.paths(), (QStringList{u"/a/one.mp3"_s, u"/b/two.ogg"_s}));
     EXPECT_EQ(names(window.lst1), (QStringList{u"one.mp3"_s, u"two.ogg"_s}));
     EXPECT_EQ(window.lst1->itemIndex(), -1);
     EXPECT_EQ(window.session.Channel, 0u);
@@ -41,7 +41,7 @@ TEST(PlaylistLoad, ReplacesThePlaylistAndRemembersTheFile) {
 
     player.dialogAnswer.clear(); // cancelled: nothing changes
     window.btn4Click();
-    EXPECT_EQ(window.lst3.count(), 2);
+    EXPECT_EQ(window.playlist.count(), 2);
     EXPECT_EQ(player.dialogs[1].proposedName, file);
 }
 
@@ -63,7 +63,7 @@ TEST_P(PlaylistLoadName, DecidesByTheLastFourLetters) {
     player.dialogAnswer = {file};
     runHandler(window, &TForm1::btn4Click);
     if (GetParam().loads) {
-        EXPECT_EQ(window.lst3.items(), QStringList{u"/n/new.mp3"_s});
+        EXPECT_EQ(window.playlist.paths(), QStringList{u"/n/new.mp3"_s});
         EXPECT_TRUE(player.messages.boxes.isEmpty());
     } else {
         EXPECT_EQ(lettersOf(window), u"AB"_s);
@@ -104,7 +104,7 @@ TEST(PlaylistSave, RoundTripsThroughTheDialogs) {
     window.AddPlaylistEntry(u"relative.ogg"_s);
     window.AddPlaylistEntry(u"/m/ünïcödé & <x>.flac"_s);
     window.lst1->setItemIndex(2);
-    const QStringList before = window.lst3.items();
+    const QStringList before = window.playlist.paths();
     const QString file = player.appFile(u"saved.orvl"_s);
 
     player.dialogAnswer = {file};
@@ -121,7 +121,7 @@ TEST(PlaylistSave, RoundTripsThroughTheDialogs) {
 
     window.sbtbtn3Click();
     window.btn4Click();
-    EXPECT_EQ(window.lst3.items(), before);
+    EXPECT_EQ(window.playlist.paths(), before);
     EXPECT_TRUE(listsAligned(window));
 
     window.btn5Click();
@@ -139,7 +139,7 @@ TEST(PlaylistSave, EmptyPlaylistRoundTrips) {
     fillLetters(window, u"AB"_s, 0);
     window.btn4Click();
     EXPECT_EQ(window.lst1->count(), 0);
-    EXPECT_EQ(window.lst3.count(), 0);
+    EXPECT_EQ(window.playlist.count(), 0);
 }
 
 // A file that cannot be created shows the create error; the lists are unchanged; a cancelled save
@@ -175,7 +175,7 @@ protected:
 // One audio file dropped on an empty playlist is added and plays.
 TEST_F(PlaylistDrop, OneFileOnEmptyPlaylistPlays) {
     window->WMDropFiles({wav});
-    EXPECT_EQ(window->lst3.items(), QStringList{wav});
+    EXPECT_EQ(window->playlist.paths(), QStringList{wav});
     EXPECT_EQ(window->state.CurrentFile, wav);
     EXPECT_TRUE(isPlaying(*window));
 }
@@ -183,7 +183,7 @@ TEST_F(PlaylistDrop, OneFileOnEmptyPlaylistPlays) {
 // Two files dropped on an empty playlist are both added and nothing plays.
 TEST_F(PlaylistDrop, TwoFilesOnEmptyPlaylistPlayNothing) {
     window->WMDropFiles({wav, ogg});
-    EXPECT_EQ(window->lst3.items(), (QStringList{wav, ogg}));
+    EXPECT_EQ(window->playlist.paths(), (QStringList{wav, ogg}));
     EXPECT_TRUE(listsAligned(*window));
     EXPECT_TRUE(window->state.CurrentFile.isEmpty());
     EXPECT_FALSE(isPlaying(*window));
@@ -196,7 +196,7 @@ TEST_F(PlaylistDrop, OnNonEmptyPlaylistOnlyAppends) {
     window->AddPlaylistEntry(u"/m/A.mp3"_s);
     window->WMDropFiles({wav});
     window->WMDropFiles({list});
-    EXPECT_EQ(window->lst3.items(), (QStringList{u"/m/A.mp3"_s, wav, list}));
+    EXPECT_EQ(window->playlist.paths(), (QStringList{u"/m/A.mp3"_s, wav, list}));
     EXPECT_FALSE(isPlaying(*window));
 }
 
@@ -205,7 +205,7 @@ TEST_F(PlaylistDrop, PlaylistFileOnEmptyPlaylistLoadsAndPlays) {
     const QString list = player.appFile(u"list.orvl"_s);
     writeBytes(list, (ogg + u"\r\n"_s + wav + u"\r\n"_s).toUtf8());
     window->WMDropFiles({list});
-    EXPECT_EQ(window->lst3.items(), (QStringList{ogg, wav}));
+    EXPECT_EQ(window->playlist.paths(), (QStringList{ogg, wav}));
     EXPECT_TRUE(listsAligned(*window));
     EXPECT_EQ(window->lst1->itemIndex(), 0);
     EXPECT_EQ(window->state.CurrentFile, ogg);
@@ -217,7 +217,7 @@ TEST_F(PlaylistDrop, PlaylistFileAmongOthersIsAnEntry) {
     const QString list = player.appFile(u"list.orvl"_s);
     writeBytes(list, (ogg + u"\r\n"_s).toUtf8());
     window->WMDropFiles({list, wav});
-    EXPECT_EQ(window->lst3.items(), (QStringList{list, wav}));
+    EXPECT_EQ(window->playlist.paths(), (QStringList{list, wav}));
 }
 
 // A dropped playlist file that cannot be read shows the open error; the playlist ends empty and
@@ -228,7 +228,7 @@ TEST_F(PlaylistDrop, UnreadablePlaylistFileLeavesAnEmptyPlaylist) {
     ASSERT_EQ(player.messages.boxes.size(), 1);
     EXPECT_TRUE(player.messages.boxes[0].text.startsWith(u"Cannot open file \"%1\". "_s.arg(missing)));
     EXPECT_EQ(window->lst1->count(), 0);
-    EXPECT_EQ(window->lst3.count(), 0);
+    EXPECT_EQ(window->playlist.count(), 0);
     EXPECT_FALSE(isPlaying(*window));
 }
 
@@ -239,13 +239,13 @@ TEST_F(PlaylistDrop, TakesAtMost260Items) {
         dropped.append(u"/drop/f%1.mp3"_s.arg(i));
     window->AddPlaylistEntry(u"/m/A.mp3"_s);
     window->WMDropFiles(dropped);
-    EXPECT_EQ(window->lst3.count(), 261);
-    EXPECT_EQ(window->lst3.items().last(), u"/drop/f259.mp3"_s);
+    EXPECT_EQ(window->playlist.count(), 261);
+    EXPECT_EQ(window->playlist.paths().last(), u"/drop/f259.mp3"_s);
     EXPECT_TRUE(listsAligned(*window));
 
     window->WMDropFiles({QString(), u"/drop/x.mp3"_s});
-    EXPECT_EQ(window->lst3.items().last(), u"/drop/x.mp3"_s);
-    EXPECT_EQ(window->lst3.count(), 262);
+    EXPECT_EQ(window->playlist.paths().last(), u"/drop/x.mp3"_s);
+    EXPECT_EQ(window->playlist.count(), 262);
 }
 
 // With a track paused and the playlist empty, a dropped file is added and the paused track resumes
@@ -256,7 +256,7 @@ TEST_F(PlaylistDrop, PausedTrackResumesInstead) {
     window->Bass.channelPause(window->session.Channel);
     window->sbtbtn3Click();
     window->WMDropFiles({ogg});
-    EXPECT_EQ(window->lst3.items(), QStringList{ogg});
+    EXPECT_EQ(window->playlist.paths(), QStringList{ogg});
     EXPECT_EQ(window->state.CurrentFile, wav);
     EXPECT_TRUE(isPlaying(*window));
 }
@@ -285,7 +285,7 @@ TEST_F(PlaylistDrop, QtDragAndDropOfLocalFiles) {
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, files.get(), Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(window, &drop);
     EXPECT_TRUE(drop.isAccepted());
-    EXPECT_EQ(window->lst3.items(), (QStringList{wav, ogg}));
+    EXPECT_EQ(window->playlist.paths(), (QStringList{wav, ogg}));
     EXPECT_FALSE(isPlaying(*window));
 }
 

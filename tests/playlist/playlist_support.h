@@ -35,17 +35,17 @@ inline void fillLetters(TForm1& window, const QString& letters, int selected) {
 // The entries as letters, read from the path list; every name must be its path's display name.
 inline QString lettersOf(const TForm1& window) {
     QString letters;
-    for (const QString& path : window.lst3.items())
+    for (const QString& path : window.playlist.paths())
         letters += path.mid(3, 1);
     return letters;
 }
 
 // Every name equals the display name of the path at the same index, and the counts agree.
 inline bool listsAligned(const TForm1& window) {
-    if (window.lst1->count() != window.lst3.count())
+    if (window.lst1->count() != window.playlist.count())
         return false;
     for (int i = 0; i < window.lst1->count(); ++i)
-        if (window.lst1->itemText(i) != displayName(window.lst3.items().at(i)))
+        if (window.lst1->itemText(i) != displayName(window.playlist.paths().at(i)))
             return false;
     return true;
 }

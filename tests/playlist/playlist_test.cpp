@@ -17,21 +17,21 @@ using orvu::test::writeBytes;
 
 namespace {
 
-QStringList names(const QListWidget* list) {
+QStringList names(const ListBox* list) {
     QStringList result;
     for (int i = 0; i < list->count(); ++i)
-        result.append(list->item(i)->text());
+        result.append(list->itemText(i));
     return result;
 }
 
-// Adding an entry appends its path to lst3 and its display name to lst1.
+// Adding an entry appends its path to the playlist and its display name to lst1.
 TEST(Playlist, AddKeepsBothListsAligned) {
     orvu::test::PlayerFixture player;
     TForm1& window = player.build();
     window.AddPlaylistEntry(u"/music/a.mp3"_s);
     window.AddPlaylistEntry(u"b.ogg"_s);
     window.AddPlaylistEntry(u""_s);
-    EXPECT_EQ(window.lst3.items(), (QStringList{u"/music/a.mp3"_s, u"b.ogg"_s, u""_s}));
+    EXPECT_EQ(window.playlist.paths(), (QStringList{u"/music/a.mp3"_s, u"b.ogg"_s, u""_s}));
     EXPECT_EQ(names(window.lst1), (QStringList{u"a.mp3"_s, u"b.ogg"_s, u""_s}));
 }
 
@@ -44,7 +44,7 @@ TEST(Playlist, ReadReplacesAndWriteRoundTrips) {
     TForm1& window = player.build();
     window.AddPlaylistEntry(u"/old.mp3"_s);
     window.ReadPlaylistFile(file);
-    EXPECT_EQ(window.lst3.items(), (QStringList{u"/m/one.mp3"_s, u""_s, u"/m/<i>two.mp3"_s}));
+    EXPECT_EQ(window.playlist.paths(), (QStringList{u"/m/one.mp3"_s, u""_s, u"/m/<i>two.mp3"_s}));
     EXPECT_EQ(names(window.lst1), (QStringList{u"one.mp3"_s, u""_s, u"<i>two.mp3"_s}));
 
     const QString copy = dir.file(u"copy.orvl"_s);
@@ -59,7 +59,7 @@ TEST(Playlist, FailedReadKeepsThePlaylist) {
     TForm1& window = player.build();
     window.AddPlaylistEntry(u"/keep.mp3"_s);
     EXPECT_THROW(window.ReadPlaylistFile(dir.file(u"missing.orvl"_s)), PlayerError);
-    EXPECT_EQ(window.lst3.items(), QStringList{u"/keep.mp3"_s});
+    EXPECT_EQ(window.playlist.paths(), QStringList{u"/keep.mp3"_s});
     EXPECT_EQ(names(window.lst1), QStringList{u"keep.mp3"_s});
 }
 

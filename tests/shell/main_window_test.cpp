@@ -32,7 +32,7 @@ TEST(MainWindow, StartsWithCaptionSizeAndZeroedState) {
     EXPECT_EQ(s.TagDragX, 0);
     EXPECT_FALSE(s.TagDragging);
     EXPECT_EQ(window.lst1->count(), 0);
-    EXPECT_EQ(window.lst3.count(), 0);
+    EXPECT_EQ(window.playlist.count(), 0);
 
     const PlaybackSession& session = window.session;
     EXPECT_EQ(session.Channel, 0u);

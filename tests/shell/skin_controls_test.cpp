@@ -1,4 +1,5 @@
 // Purpose: the skinned controls behave as the handlers rely on: scroll bars, gauges, link labels, list boxes.
+#include "core/playlist.h"
 #include "skin/gauge.h"
 #include "skin/link_label.h"
 #include "skin/list_box.h"
@@ -94,10 +95,14 @@ TEST(LinkLabel, OpensOnlyWebAddressesOnPress) {
         QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
 }
 
-// The list box's selection is the item index; -1 and indices outside the list select nothing.
+// The list box's selection is the item index; -1 and indices outside the list select nothing; an
+// exchange of two entries of its model carries the selection along.
 TEST(ListBox, SelectionIsTheItemIndex) {
+    Playlist entries;
     ListBox list;
-    list.addItems({u"a"_s, u"b"_s, u"c"_s});
+    list.setModel(&entries);
+    QObject::connect(&entries, &Playlist::exchanged, &list, &ListBox::followExchange);
+    entries.assign({u"a"_s, u"/x/b"_s, u"c"_s});
     EXPECT_EQ(list.itemIndex(), -1);
     list.setItemIndex(2);
     EXPECT_EQ(list.itemIndex(), 2);
@@ -108,6 +113,12 @@ TEST(ListBox, SelectionIsTheItemIndex) {
     EXPECT_EQ(list.itemIndex(), -1);
     EXPECT_EQ(list.itemText(1), u"b"_s);
     EXPECT_EQ(list.itemText(9), QString());
+    list.setItemIndex(0);
+    entries.exchange(0, 2);
+    EXPECT_EQ(list.itemIndex(), 2);
+    EXPECT_EQ(list.itemText(2), u"a"_s);
+    entries.exchange(1, 2);
+    EXPECT_EQ(list.itemIndex(), 1);
 }
 
 } // namespace

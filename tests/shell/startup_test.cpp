@@ -169,7 +169,7 @@ TEST(Startup, CommandLineFileIsAppendedSelectedAndPlayed) {
     TForm1& w = player.start({fixture("sine1k.wav")});
     EXPECT_EQ(w.lst1->count(), 11);
     EXPECT_EQ(w.lst1->itemIndex(), 10);
-    EXPECT_EQ(w.lst3.at(10), fixture("sine1k.wav"));
+    EXPECT_EQ(w.playlist.path(10), fixture("sine1k.wav"));
     EXPECT_NE(w.Bass.channelIsActive(w.session.Channel), engine::kActiveStopped);
     EXPECT_EQ(w.lbl1->text(), u"sine1k.wav"_s);
     EXPECT_EQ(w.lbl3->text(), u"00:02"_s);
@@ -179,7 +179,7 @@ TEST(Startup, CommandLineFileIsAppendedSelectedAndPlayed) {
 TEST(Startup, CommandLineFilesPlayTheFirstAppended) {
     PlayerFixture player;
     TForm1& w = player.start({fixture("sine1k.wav"), fixture("sine1k.mp3"), u"/no/such/file.mp3"_s});
-    EXPECT_EQ(w.lst3.items(),
+    EXPECT_EQ(w.playlist.paths(),
               (QStringList{fixture("sine1k.wav"), fixture("sine1k.mp3"), u"/no/such/file.mp3"_s}));
     EXPECT_EQ(w.lst1->itemIndex(), 0);
     EXPECT_NE(w.Bass.channelIsActive(w.session.Channel), engine::kActiveStopped);
@@ -192,7 +192,7 @@ TEST(Startup, CommandLinePlaylistReplacesAndPlays) {
     const QString list = player.appFile(u"mine.orvl"_s);
     writeBytes(list, (fixture("sine1k.wav") + u"\r\n/x/b.mp3\r\n"_s).toUtf8());
     TForm1& w = player.start({list, fixture("sine1k.mp3")});
-    EXPECT_EQ(w.lst3.items(), (QStringList{fixture("sine1k.wav"), u"/x/b.mp3"_s}));
+    EXPECT_EQ(w.playlist.paths(), (QStringList{fixture("sine1k.wav"), u"/x/b.mp3"_s}));
     EXPECT_EQ(w.lst1->itemIndex(), 0);
     EXPECT_NE(w.Bass.channelIsActive(w.session.Channel), engine::kActiveStopped);
     player.close();
@@ -207,7 +207,7 @@ TEST(Startup, CommandLineEdgeCases) {
         const QString list = player.appFile(u"MINE.ORVL"_s);
         writeBytes(list, "/x/a.mp3\r\n");
         TForm1& w = player.start({list});
-        EXPECT_EQ(w.lst3.items(), QStringList{list});
+        EXPECT_EQ(w.playlist.paths(), QStringList{list});
         ASSERT_EQ(player.messages.boxes.size(), 1);
         EXPECT_TRUE(player.messages.boxes[0].text.startsWith(u"ORVU Cannot Play this File. \r 1.1"_s));
         EXPECT_EQ(player.messages.boxes[0].icon, QMessageBox::Warning);
