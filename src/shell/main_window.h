@@ -80,7 +80,13 @@ public:
     PlaybackSession session; // the engine, the current channel, the equalizer and the effects
     engine::Engine& Bass;    // the session's engine
 
+    // Each subsystem below lists its controls with its handlers; the handlers are defined in the
+    // subsystem's folder, and its input table (wire...Input) connects the two.
+
     // ---- Application shell: life cycle (shell/startup.cpp) ----
+    SkinManager* sknmngr1 = nullptr;
+    QSystemTrayIcon* trycn1 = nullptr;
+    QAction* vis1 = nullptr; // "Visualization", checked while the visualization window shows
     // The creation step; false when the engine cannot be used (the process must end).
     bool FormCreate();
     // True once the close step ran: a close during the show step (a termination request while a
@@ -90,11 +96,18 @@ public:
     void FormClose();
     void FormDestroy();
     void cbb2Change(); // applies SkinIndex to the skin engine
-    void ApplyPlayerMode(const QString& mode);
     // Windows created after this one that start-up touches (the visualization window).
     void setVisualizationWindow(QWidget* window) { Form3 = window; }
 
-    // ---- Application shell: layout, tag bar, modes (shell/main_window.cpp, shell/tag_bar.cpp) ----
+    // ---- Application shell: panels, modes, tag bar, label hints, wheel (shell/) ----
+    Panel* spnl3 = nullptr; // the playlist panel
+    QToolButton *btn14 = nullptr, *btn15 = nullptr, *btn16 = nullptr;
+    Panel* spnl1 = nullptr; // the information panel
+    QToolButton *btn11 = nullptr, *btn12 = nullptr, *btn13 = nullptr;
+    QWidget* spnl4 = nullptr; // the tag bar strip
+    QLabel* lbl31 = nullptr;  // the tag label
+    QTimer* tmr2 = nullptr;   // tag bar, Tagbar/Speed ms
+    void ApplyPlayerMode(const QString& mode);
     void tmr2Timer();
     void lbl31MouseDown(int x);
     void lbl31MouseMove(int x);
@@ -108,17 +121,33 @@ public:
     void labelMouseEnter(QLabel* label);
     void FormMouseWheelUp();
     void FormMouseWheelDown();
+    int tagBarInterval() const { return tagBarInterval_; }
+    void setTagBarInterval(int milliseconds);
 
-    // ---- Playback (playback/) ----
-    void lst1DblClick(); // load the selected entry
-    void btn1Click();    // play
-    void btn2Click();    // pause
-    void btn3Click();    // stop
-    void btn6Click();    // rewind 5 seconds
-    void btn7Click();    // forward 5 seconds
-    void btn8Click();    // previous
-    void btn9Click();    // next
-    void btn26Click();   // random track
+    // ---- Playback: loading, transport, status, tags, level meters (playback/) ----
+    QLabel* lbl1 = nullptr;       // the status line
+    ScrollBar* scrlbr1 = nullptr; // the seek bar
+    QPushButton *btn1 = nullptr, *btn2 = nullptr, *btn3 = nullptr, *btn6 = nullptr, *btn7 = nullptr,
+                *btn8 = nullptr, *btn9 = nullptr, *btn26 = nullptr;
+    ScrollBar* scrlbr2 = nullptr;                             // the volume
+    QLabel *lbl2 = nullptr, *lbl4 = nullptr, *lbl3 = nullptr; // position / length
+    Gauge* sg1 = nullptr;
+    QLabel *lbl27 = nullptr, *lbl18 = nullptr, *lbl17 = nullptr, *lbl16 = nullptr, *lbl19 = nullptr,
+           *lbl20 = nullptr, *lbl21 = nullptr, *lbl23 = nullptr, *lbl24 = nullptr;
+    LinkLabel* lbl28 = nullptr;
+    QLabel *lbl15 = nullptr, *lbl22 = nullptr;                            // playlist position, CPU
+    Gauge *sg2 = nullptr, *sg5 = nullptr, *sg3 = nullptr, *sg4 = nullptr; // level meters
+    QTimer* tmr1 = nullptr;                                               // status, 100 ms
+    QTimer* tmr3 = nullptr; // level meters, 1 ms by design: 10 ms, the fastest a window timer ticks
+    void lst1DblClick();    // load the selected entry
+    void btn1Click();       // play
+    void btn2Click();       // pause
+    void btn3Click();       // stop
+    void btn6Click();       // rewind 5 seconds
+    void btn7Click();       // forward 5 seconds
+    void btn8Click();       // previous
+    void btn9Click();       // next
+    void btn26Click();      // random track
     void scrlbr1Scroll(int code);
     void scrlbr1Change(); // the seek bar's hint
     void scrlbr1KeyDown(int key);
@@ -128,14 +157,26 @@ public:
     void sg1MouseMove();
 
     // ---- Equalizer and effects (audio/) ----
-    void bandChange(int band); // the gain handler of every band slider (Band1 = 0)
-    void bandScroll(int band); // a band slider moved by the user
-    void btn17Click();         // open the effects window
-    void btn18Click();         // open the preset window
+    ScrollBar *TrackBar1 = nullptr, *trckbr1 = nullptr, *TrackBar2 = nullptr, *TrackBar3 = nullptr,
+              *trckbr2 = nullptr, *trckbr4 = nullptr, *trckbr3 = nullptr, *trckbr5 = nullptr,
+              *trckbr6 = nullptr, *trckbr7 = nullptr;
+    std::array<ScrollBar*, 10> bandSliders{}; // the ten above, Band1..Band10
+    std::array<QLabel*, 10> bandLabels{};
+    QPushButton *btn17 = nullptr, *btn18 = nullptr; // effects window, presets window
+    void bandChange(int band);                      // the gain handler of every band slider (Band1 = 0)
+    void bandScroll(int band);                      // a band slider moved by the user
+    void btn17Click();                              // open the effects window
+    void btn18Click();                              // open the preset window
     void setEffectsWindow(TForm6* window);
     void setPresetsWindow(QWidget* window) { Form5 = window; }
 
     // ---- Playlist (playlist/) ----
+    Playlist playlist; // the entries' paths and names, shown by lst1
+    ListBox* lst1 = nullptr;
+    StringList lst4; // scratch lines of the HTML export
+    QPushButton *Button1 = nullptr, *btn4 = nullptr, *btn5 = nullptr, *btn10 = nullptr, *sbtbtn1 = nullptr,
+                *sbtbtn2 = nullptr, *sbtbtn3 = nullptr, *btn20 = nullptr, *btn21 = nullptr, *btn22 = nullptr;
+    QAction* ListMode1 = nullptr; // "List Mode", checked while list mode is on
     void AddPlaylistEntry(const QString& path);
     // Replaces the playlist with a playlist file's entries; on a read error the playlist is kept.
     void ReadPlaylistFile(const QString& fileName);
@@ -161,53 +202,8 @@ public:
     void btn22Click();                            // export the playlist as HTML
     void wirePlaylistInput();                     // wires the playlist's controls and keys
 
-    // ---- Controls ----
-    SkinManager* sknmngr1 = nullptr;
-    QAction* ListMode1 = nullptr; // "List Mode", checked while list mode is on
-    QSystemTrayIcon* trycn1 = nullptr;
-    QAction* vis1 = nullptr; // "Visualization", checked while the visualization window shows
-    QTimer* tmr1 = nullptr;  // status, 100 ms
-    QTimer* tmr2 = nullptr;  // tag bar, Tagbar/Speed ms
-    QTimer* tmr3 = nullptr;  // level meters, 1 ms by design: 10 ms, the fastest a window timer ticks
-
-    // Top strip.
-    QLabel* lbl1 = nullptr;
-    ScrollBar* scrlbr1 = nullptr;
-    QPushButton *btn1 = nullptr, *btn2 = nullptr, *btn3 = nullptr, *btn6 = nullptr, *btn7 = nullptr,
-                *btn8 = nullptr, *btn9 = nullptr, *btn26 = nullptr;
-    ScrollBar* scrlbr2 = nullptr;
-
-    // Playlist panel.
-    Panel* spnl3 = nullptr;
-    QToolButton *btn14 = nullptr, *btn15 = nullptr, *btn16 = nullptr;
-    Playlist playlist; // the entries' paths and names, shown by lst1
-    ListBox* lst1 = nullptr;
-    StringList lst4; // scratch lines of the HTML export
-    QPushButton *Button1 = nullptr, *btn4 = nullptr, *btn5 = nullptr, *btn10 = nullptr, *sbtbtn1 = nullptr,
-                *sbtbtn2 = nullptr, *sbtbtn3 = nullptr, *btn20 = nullptr, *btn21 = nullptr, *btn22 = nullptr;
-    QLabel *lbl15 = nullptr, *lbl22 = nullptr;
-
-    // Information panel.
-    Panel* spnl1 = nullptr;
-    QToolButton *btn11 = nullptr, *btn12 = nullptr, *btn13 = nullptr;
-    QLabel *lbl2 = nullptr, *lbl4 = nullptr, *lbl3 = nullptr;
-    Gauge* sg1 = nullptr;
-    QLabel *lbl27 = nullptr, *lbl18 = nullptr, *lbl17 = nullptr, *lbl16 = nullptr, *lbl19 = nullptr,
-           *lbl20 = nullptr, *lbl21 = nullptr, *lbl23 = nullptr, *lbl24 = nullptr;
-    LinkLabel* lbl28 = nullptr;
-    ScrollBar *TrackBar1 = nullptr, *trckbr1 = nullptr, *TrackBar2 = nullptr, *TrackBar3 = nullptr,
-              *trckbr2 = nullptr, *trckbr4 = nullptr, *trckbr3 = nullptr, *trckbr5 = nullptr,
-              *trckbr6 = nullptr, *trckbr7 = nullptr;
-    std::array<ScrollBar*, 10> bandSliders{}; // the ten above, Band1..Band10
-    std::array<QLabel*, 10> bandLabels{};
-    Gauge *sg2 = nullptr, *sg5 = nullptr, *sg3 = nullptr, *sg4 = nullptr;
-    QPushButton *btn23 = nullptr, *btn17 = nullptr, *btn18 = nullptr, *btn19 = nullptr, *btn24 = nullptr,
-                *btn27 = nullptr, *btn25 = nullptr;
-    QWidget* spnl4 = nullptr; // the tag bar strip
-    QLabel* lbl31 = nullptr;  // the tag label
-
-    int tagBarInterval() const { return tagBarInterval_; }
-    void setTagBarInterval(int milliseconds);
+    // ---- System actions and the other windows (their handlers come with the menus) ----
+    QPushButton *btn23 = nullptr, *btn19 = nullptr, *btn24 = nullptr, *btn27 = nullptr, *btn25 = nullptr;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override; // playlist/
