@@ -330,11 +330,12 @@ void TForm1::wireShellInput() {
          {lbl1, lbl16, lbl17, lbl19, lbl20, lbl21, lbl23, lbl24, lbl27, static_cast<QLabel*>(lbl28)})
         wireEvents(
             {{label, QEvent::Enter, [this, label](QEvent*) { return labelMouseEnter(label), false; }}});
-    // The wheel over the window moves the volume. Controls that scroll by the wheel keep doing so and
-    // pass it on here first; the wheel over any other control reaches wheelEvent.
+    // The wheel over the window moves the volume, and only that: the sliders (volume, seek bar, bands)
+    // leave their positions to it. The list keeps scrolling by the wheel and passes it here first; the
+    // wheel over any other control reaches wheelEvent.
+    const auto toWindow = [this](QEvent* e) { return windowWheel(static_cast<QWheelEvent*>(e)), true; };
     for (QObject* control : findChildren<ScrollBar*>())
-        wireEvents({{control, QEvent::Wheel,
-                     [this](QEvent* e) { return windowWheel(static_cast<QWheelEvent*>(e)), false; }}});
+        wireEvents({{control, QEvent::Wheel, toWindow}});
     wireEvents({{lst1->viewport(), QEvent::Wheel,
                  [this](QEvent* e) { return windowWheel(static_cast<QWheelEvent*>(e)), false; }}});
 }

@@ -74,8 +74,8 @@ void TForm1::FormMouseWheelDown() {
         scrlbr2->setPosition(scrlbr2->position() - 5);
 }
 
-// Each wheel event reaches this once: the scroll bars and the list keep theirs and route it here first,
-// every other control leaves it to the window.
+// Each wheel event reaches this once: the sliders and the list route theirs here, every other control
+// leaves it to the window.
 void TForm1::windowWheel(QWheelEvent* event) {
     const int delta = event->angleDelta().y();
     if (delta > 0)

@@ -335,8 +335,9 @@ TEST(TagBar, ScrollsWrapsAndFollowsDrags) {
     EXPECT_EQ(w.lbl31->x(), 499);
 }
 
-// The wheel over the window moves the volume by 5 within 0..100, once per turn over any control (a
-// label, a band slider at the end of its range, the list), but not while the playlist has focus.
+// The wheel over the window moves the volume by 5 within 0..100, once per notch over any control (a
+// label, a button, the list), and over a slider only the volume moves: not the volume bar's own step,
+// not a band, not the seek bar. With the playlist focused the wheel leaves the volume alone.
 TEST(Wheel, MovesTheVolumeUnlessThePlaylistHasFocus) {
     PlayerFixture player;
     TForm1& w = player.start();
@@ -351,16 +352,20 @@ TEST(Wheel, MovesTheVolumeUnlessThePlaylistHasFocus) {
     EXPECT_EQ(w.scrlbr2->position(), 0);
     EXPECT_EQ(w.scrlbr2->toolTip(), u"Volume : "_s);
 
-    for (QWidget* control : {static_cast<QWidget*>(w.lbl15), static_cast<QWidget*>(w.btn1),
-                             static_cast<QWidget*>(w.TrackBar1), w.lst1->viewport()}) {
-        w.scrlbr2->setPosition(50);
-        w.TrackBar1->setPosition(0); // a slider at the end of its range
+    w.scrlbr1->setMaximum(100);
+    w.scrlbr1->setPosition(50);
+    for (QWidget* control :
+         {static_cast<QWidget*>(w.lbl15), static_cast<QWidget*>(w.btn1), static_cast<QWidget*>(w.scrlbr2),
+          static_cast<QWidget*>(w.TrackBar1), static_cast<QWidget*>(w.scrlbr1), w.lst1->viewport()}) {
+        w.scrlbr2->setPosition(40);
+        w.TrackBar1->setPosition(15);
         wheelOver(control, 120);
-        EXPECT_EQ(w.scrlbr2->position(), 55) << control->metaObject()->className();
+        EXPECT_EQ(w.scrlbr2->position(), 45) << control->metaObject()->className();
+        EXPECT_EQ(w.TrackBar1->position(), 15);
+        EXPECT_EQ(w.scrlbr1->position(), 50);
     }
 
     w.scrlbr2->setPosition(50);
-    QApplication::setActiveWindow(&w);
     w.lst1->setFocus();
     ASSERT_TRUE(w.lst1->hasFocus());
     wheelOver(w.lst1->viewport(), 120);
