@@ -15,11 +15,13 @@
 namespace orvu {
 
 void TForm1::btn21Click() {
-    // The question names no file, as the player always asked it.
-    if (askMessageBox(QStringLiteral("Dou you want to remove  from your computer?"), QMessageBox::Question,
-                      QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    const int index = lst1->itemIndex();
+    const QString path = playlist.path(index); // refuses -1 before the question or any deletion
+    // The question names the file it is about to delete.
+    if (askMessageBox(
+            QStringLiteral("Dou you want to remove %1 from your computer?").arg(playlist.name(index)),
+            QMessageBox::Question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
-    const QString path = playlist.path(lst1->itemIndex()); // refuses -1 before anything is freed or deleted
     if (path == state.CurrentFile) {
         // One of the two applies; Channel keeps its now dead handle, CurrentFile its path.
         session.release();

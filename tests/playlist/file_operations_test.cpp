@@ -17,7 +17,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString deleteQuestion = u"Dou you want to remove  from your computer?"_s;
+QString deleteQuestion(const char* name) {
+    return u"Dou you want to remove %1 from your computer?"_s.arg(QString::fromUtf8(name));
+}
 
 class DeleteFromDisk : public testing::Test {
 protected:
@@ -45,7 +47,7 @@ TEST_F(DeleteFromDisk, PlayingFileStopsAndGoes) {
     player.messages.answer = QMessageBox::Yes;
     QTest::mouseClick(window->btn21, Qt::LeftButton);
     ASSERT_EQ(player.messages.boxes.size(), 1);
-    EXPECT_EQ(player.messages.boxes[0].text, deleteQuestion);
+    EXPECT_EQ(player.messages.boxes[0].text, deleteQuestion("doomed.wav"));
     EXPECT_EQ(player.messages.boxes[0].caption, u"ORVU"_s);
     EXPECT_EQ(player.messages.boxes[0].icon, QMessageBox::Question);
     EXPECT_EQ(player.messages.boxes[0].buttons, QMessageBox::Yes | QMessageBox::No);
@@ -77,13 +79,14 @@ TEST_F(DeleteFromDisk, AnsweringNoChangesNothing) {
     EXPECT_TRUE(isPlaying(*window));
 }
 
-// With nothing selected the answer Yes meets the list error: nothing is freed, deleted or removed.
+// With nothing selected there is no file to name: the list error comes at once, and nothing is
+// freed, deleted or removed.
 TEST_F(DeleteFromDisk, NothingSelectedShowsTheListError) {
     play(1);
     window->lst1->setItemIndex(-1);
     player.messages.answer = QMessageBox::Yes;
     runHandler(*window, &TForm1::btn21Click);
-    EXPECT_EQ(player.messages.texts(), (QStringList{deleteQuestion, u"List index out of bounds (-1)."_s}));
+    EXPECT_EQ(player.messages.texts(), (QStringList{u"List index out of bounds (-1)."_s}));
     EXPECT_TRUE(QFile::exists(file));
     EXPECT_EQ(window->playlist.count(), 3);
     EXPECT_TRUE(isPlaying(*window));
@@ -102,7 +105,8 @@ TEST_F(DeleteFromDisk, SamePathTwiceAndMissingFile) {
     window->lst1->setItemIndex(1);
     window->btn21Click();
     EXPECT_EQ(window->playlist.paths(), (QStringList{u"/m/A.mp3"_s, u"/m/C.mp3"_s}));
-    EXPECT_EQ(player.messages.texts(), (QStringList{deleteQuestion, deleteQuestion}));
+    EXPECT_EQ(player.messages.texts(),
+              (QStringList{deleteQuestion("doomed.wav"), deleteQuestion("doomed.wav")}));
 }
 
 // Copying proposes the display name alone, writes a new file, and never replaces an existing one;
