@@ -1,15 +1,26 @@
-// Purpose: the one pseudo-random generator of the process, shared by Random track and Shuffle.
+// Purpose: the one random generator Shuffle and Random share.
 #include "core/player_random.h"
 
 #include <random>
 
 namespace orvu {
+namespace {
+
+std::mt19937& generator() {
+    static std::mt19937 shared;
+    return shared;
+}
+
+} // namespace
 
 int playerRandom(int range) {
-    static std::mt19937 generator; // default seed: unseeded, one sequence per run
     if (range <= 0)
         return 0;
-    return std::uniform_int_distribution<int>(0, range - 1)(generator);
+    return std::uniform_int_distribution<int>(0, range - 1)(generator());
+}
+
+void seedPlayerRandom(std::uint32_t seed) {
+    generator().seed(seed);
 }
 
 } // namespace orvu

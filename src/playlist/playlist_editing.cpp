@@ -19,7 +19,8 @@ const QString audioFilesFilter = QStringLiteral("Audio Files (*.mo3 *.xm *.mod *
                                                 "*.mp2 *.mp1 *.ogg *.wav *.wave *.aif *.m4a *.m4b "
                                                 "*.m4p *.m4v *.m4r *.3gp *.mp4 *.aac *.flac *.opus *.midi "
                                                 "*.ape *.apl *.mpc *.mp+ *.mpp *.spx *.tta *.wma "
-                                                "*.wmv)");
+                                                "*.wmv *.mid *.wv *.aiff *.aifc *.oga *.ac3 *.adx *.aix "
+                                                "*.ofr *.ofs)");
 
 void TForm1::Button1Click() {
     const QStringList chosen = askFileDialog(this, {FileDialogRequest::Kind::OpenFiles,

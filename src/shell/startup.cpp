@@ -1,6 +1,7 @@
 // Purpose: the main window's life cycle: creation (engine, settings, skin, default playlist, add-ons),
 // the show step (command line, visualization window, start-up action), close and destruction.
 #include "core/atomic_file.h"
+#include "core/player_random.h"
 #include "core/settings_keys.h"
 #include "core/window_placement.h"
 #include "engine/engine.h"
@@ -20,6 +21,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
+
+#include <chrono>
 
 namespace orvu {
 namespace {
@@ -74,6 +77,9 @@ bool TForm1::FormCreate() {
     hints.setColor(QPalette::ToolTipBase, Qt::white);
     QToolTip::setPalette(hints);
 
+    // Shuffle and Random differ from run to run.
+    seedPlayerRandom(static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count() ^
+                                                std::chrono::system_clock::now().time_since_epoch().count()));
     state.AppDir = context_.appDir;
     state.Settings = std::make_unique<SettingsFile>(state.AppDir + settingsFileName);
     // A write that a kill cut short leaves its temporary file beside the real one.

@@ -1,11 +1,14 @@
 // Purpose: display names, the status-line name, time text, rounding, gauge percent and window placement.
 #include "core/display_name.h"
 #include "core/gauge_percent.h"
+#include "core/player_random.h"
 #include "core/rounding.h"
 #include "core/time_text.h"
 #include "core/window_placement.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 using namespace orvu;
 using namespace Qt::StringLiterals;
@@ -72,6 +75,23 @@ TEST(CentredOrigin, RoundsEachHalf) {
     EXPECT_EQ(centredOrigin(1025, 700), 512 - 350); // 512.5 rounds to 512
     EXPECT_EQ(centredOrigin(1027, 701), 514 - 350); // 513.5 -> 514, 350.5 -> 350
     EXPECT_EQ(centredOrigin(800, 1000), -100);
+}
+
+// A seed starts the shared generator's sequence anew: the same seed, the same numbers, each in range.
+TEST(PlayerRandom, ASeedFixesTheSequence) {
+    const auto draw = [](std::uint32_t seed) {
+        seedPlayerRandom(seed);
+        std::vector<int> numbers;
+        for (int i = 0; i < 50; ++i)
+            numbers.push_back(playerRandom(7));
+        return numbers;
+    };
+    const std::vector<int> first = draw(42);
+    EXPECT_EQ(draw(42), first);
+    EXPECT_NE(draw(43), first);
+    for (int n : first)
+        EXPECT_TRUE(n >= 0 && n < 7);
+    EXPECT_EQ(playerRandom(0), 0);
 }
 
 } // namespace

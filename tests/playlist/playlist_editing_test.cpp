@@ -150,6 +150,12 @@ TEST(PlaylistAddFiles, AppendsChosenPathsAndCancelAddsNothing) {
     EXPECT_EQ(player.dialogs[0].kind, FileDialogRequest::Kind::OpenFiles);
     EXPECT_EQ(player.dialogs[0].title, u"Add Files to Playlist..."_s);
     EXPECT_TRUE(player.dialogs[0].filter.startsWith(u"Audio Files (*.mo3 *.xm *.mod "_s));
+    // The formats the add-ons decode can be picked too: MIDI, WavPack, AIFF and the others.
+    for (const char* pattern : {"*.midi", "*.mid", "*.wv", "*.aiff", "*.aifc", "*.oga", "*.ac3", "*.adx",
+                                "*.aix", "*.ofr", "*.ofs"})
+        EXPECT_TRUE(player.dialogs[0].filter.split(u' ').contains(QString::fromLatin1(pattern)) ||
+                    player.dialogs[0].filter.endsWith(QString::fromLatin1(pattern) + u')'))
+            << pattern;
 
     player.dialogAnswer.clear();
     window.Button1Click();

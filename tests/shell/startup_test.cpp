@@ -1,5 +1,6 @@
 // Purpose: the main window's life cycle through the real handlers: first start, odd settings, the command
 // line, mended faults, the tag bar, the wheel, player modes and panels.
+#include "core/player_random.h"
 #include "core/settings_file.h"
 #include "engine/engine.h"
 #include "skin/gauge.h"
@@ -26,6 +27,8 @@
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -254,6 +257,21 @@ TEST(Startup, StaleTemporariesOfKilledWritesAreRemoved) {
         EXPECT_FALSE(QFileInfo::exists(player.appFile(name))) << name.toStdString();
     for (const QString& name : kept)
         EXPECT_TRUE(QFileInfo::exists(player.appFile(name))) << name.toStdString();
+}
+
+// Each start seeds Shuffle's generator anew, so two runs do not shuffle alike (each start here begins
+// from the generator's state of a fresh process).
+TEST(Startup, EachRunShufflesDifferently) {
+    const auto shuffledRun = [] {
+        seedPlayerRandom(std::mt19937::default_seed);
+        PlayerFixture player;
+        TForm1& w = player.start();
+        for (int i = 0; i < 12; ++i)
+            w.AddPlaylistEntry(u"/m/%1.mp3"_s.arg(i));
+        w.Shuffle1Click();
+        return w.playlist.paths();
+    };
+    EXPECT_NE(shuffledRun(), shuffledRun());
 }
 
 // A skin index that is no skin is reported and keeps the current skin; start-up goes on.
