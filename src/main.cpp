@@ -18,6 +18,9 @@ int main(int argc, char* argv[]) {
     orvu::engine::Engine engine;
     orvu::StartupContext context{QApplication::applicationDirPath() + u'/', QApplication::arguments().mid(1)};
     orvu::TForm1 form1(engine, context);
+    // A termination request (a session ending, kill) closes the player as its close button does,
+    // from the creation step on: its error boxes wait for the user too.
+    orvu::closeOnTermination(&form1);
     if (!form1.FormCreate())
         return 1;
     orvu::TForm2 form2;
@@ -30,11 +33,10 @@ int main(int argc, char* argv[]) {
     form1.setPresetsWindow(&form5);
     form1.setEffectsWindow(&form6);
 
-    // A termination request (a session ending, kill) closes the player as its close button does.
-    orvu::closeOnTermination(&form1);
-    form1.show();
-    // A close during the show step already saved everything; quitting before the loop runs would
-    // be forgotten, so the loop is not entered at all.
+    // A close during the creation or the show step already saved everything; quitting before the
+    // loop runs would be forgotten, so the loop is not entered at all.
+    if (!form1.closed())
+        form1.show();
     const int result = form1.closed() ? 0 : QApplication::exec();
     form1.FormDestroy();
     return result;

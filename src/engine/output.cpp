@@ -30,6 +30,9 @@ public:
     }
 
     bool open(int rate) {
+        // SDL would otherwise take SIGINT and SIGTERM for its own quit event, which the player never
+        // reads: a termination request must stay the player's.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         initialised_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
         if (!initialised_)
             return false;

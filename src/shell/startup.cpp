@@ -188,8 +188,9 @@ void TForm1::restoreVisualizationWindow() {
     vis1->setChecked(readBoolSetting(settings, Setting::VisualizationShow));
     if (!Form3)
         return;
-    if (vis1->isChecked())
-        Form3->show();
+    // Placed before it shows: a window moved while hidden is placed by its frame's top-left, the
+    // point the close saves, so a run that leaves it alone leaves its position alone. Moved after it
+    // shows, the client area would land there and the window would creep up by its title bar.
     Form3->resize(readIntegerSetting(settings, Setting::VisWindowWidth) - designFrame.width(),
                   readIntegerSetting(settings, Setting::VisWindowHeight) - designFrame.height());
     const QSize screen = screenSize();
@@ -199,6 +200,8 @@ void TForm1::restoreVisualizationWindow() {
     const int top =
         readIntegerSetting(settings, Setting::VisWindowTop, centredOrigin(screen.height(), outer.height()));
     Form3->move(left, top);
+    if (vis1->isChecked())
+        Form3->show();
 }
 
 void TForm1::FormClose() {

@@ -62,23 +62,61 @@ ini="$work/app/ORVU.ini"
 [ "$(grep -c '=' "$ini")" -eq 31 ] || fail "ORVU.ini does not hold the 31 keys"
 grep -q $'^Band5=0\r$' "$ini" || fail "the 1K band's position was not saved"
 [ "$(cat "$work/app/Default.orvl")" = "$work/tone.wav"$'\r' ] || fail "Default.orvl does not hold the played file"
-# A termination request while the start-up box for a broken command-line file is open ends the
-# process once the settings and the playlist are written.
+# terminate_during_box <app dir> <what>: a termination request while a start-up box waits ends the
+# process once the settings are written.
+terminate_during_box() {
+  xdotool search --sync --onlyvisible --pid "$pid" >/dev/null
+  sleep 0.5
+  kill -TERM "$pid"
+  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$pid" 2>/dev/null && fail "a termination request during $2 did not end the player"
+  wait "$pid" || fail "the player did not exit cleanly after a termination request during $2"
+  pid=
+  [ -f "$1/ORVU.ini" ] || fail "ORVU.ini was not written when terminated during $2"
+}
+
+# The show step's box: a broken command-line file. The playlist keeps its entry.
 mkdir "$work/app2"
 cp "$player" "$work/app2/orvu"
 echo "not audio" >"$work/broken.mp3"
 (cd "$work" && SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=xcb \
   "$work/app2/orvu" "$work/broken.mp3") &
 pid=$!
-xdotool search --sync --onlyvisible --pid "$pid" >/dev/null
-sleep 0.5
-kill -TERM "$pid"
-for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "a termination request during the start-up box did not end the player"
-wait "$pid" || fail "the player did not exit cleanly after a termination request during the start-up box"
-pid=
-[ -f "$work/app2/ORVU.ini" ] || fail "ORVU.ini was not written when terminated during the start-up box"
+terminate_during_box "$work/app2" "the show step's box"
 [ "$(cat "$work/app2/Default.orvl")" = "$work/broken.mp3"$'\r' ] ||
   fail "Default.orvl does not hold the broken file's entry"
+
+# The creation step's box: a default playlist that cannot be read (a FIFO), left as it was.
+mkdir "$work/app3"
+cp "$player" "$work/app3/orvu"
+mkfifo "$work/app3/Default.orvl"
+(cd "$work" && SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=xcb "$work/app3/orvu") &
+pid=$!
+terminate_during_box "$work/app3" "the creation step's box"
+[ -p "$work/app3/Default.orvl" ] || fail "the unreadable default playlist was replaced"
+
+# Under a window manager that frames windows, a start and a close leave the visualization window
+# where the settings file put it (its frame's top-left), rather than one title bar higher each run.
+if command -v openbox >/dev/null; then
+  openbox >/dev/null 2>&1 &
+  wm=$!
+  mkdir "$work/app4"
+  cp "$player" "$work/app4/orvu"
+  printf '[Visualization]\r\nShow=1\r\n[VisWindow]\r\nLeft=300\r\nTop=200\r\nHeight=480\r\nWidth=700\r\n' \
+    >"$work/app4/ORVU.ini"
+  for run in 1 2; do
+    (cd "$work" && SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=xcb "$work/app4/orvu") &
+    pid=$!
+    xdotool search --sync --onlyvisible --pid "$pid" >/dev/null
+    sleep 1
+    kill -TERM "$pid"
+    wait "$pid" || fail "the player did not exit cleanly (visualization run $run)"
+    pid=
+    grep -q $'^Left=300\r$' <(sed -n '/^\[VisWindow\]/,/^\[/p' "$work/app4/ORVU.ini") &&
+      grep -q $'^Top=200\r$' <(sed -n '/^\[VisWindow\]/,/^\[/p' "$work/app4/ORVU.ini") ||
+      fail "the visualization window moved in run $run: $(sed -n '/^\[VisWindow\]/,/^\[/p' "$work/app4/ORVU.ini" | tr -d '\r' | tr '\n' ' ')"
+  done
+  kill "$wm" 2>/dev/null || true
+fi
 
 echo "e2e: played, equalized (+$(awk -v b="$before" -v a="$after" 'BEGIN { printf "%.1f", a - b }') dB), saved"
