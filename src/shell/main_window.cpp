@@ -52,6 +52,10 @@ QIcon standardIcon(QStyle::StandardPixmap pixmap) {
     return QApplication::style()->standardIcon(pixmap);
 }
 
+// A name cut at 50 characters (currentName adds "... "), the longest state word and percent.
+const QString longestStatusLine = QStringLiteral("the_longest_name_a_track_can_show_in_the_status_li... "
+                                                 " | Playing...( 100% )");
+
 const QString initialTagBarText = QStringLiteral(".:: Halvex MP3 Audio Player | No Audio Loaded ::..");
 
 struct BandColumn {
@@ -103,11 +107,13 @@ QPushButton* TForm1::makeButton(QWidget* parent, const QRect& geometry, const QS
     return button;
 }
 
-QToolButton* TForm1::makePanelButton(Panel* panel, int left, const QString& hint) {
+QToolButton* TForm1::makePanelButton(Panel* panel, int left, const QString& hint, int command) {
     auto* button = new QToolButton(panel);
     button->setGeometry(left, 0, 9, 9); // moved 3 pixels down and right by the creation step
     button->setToolTip(hint);
     button->setAutoRaise(true);
+    button->setIconSize({9, 9});
+    button->setIcon(Panel::commandIcon(command, button->palette(), devicePixelRatioF()));
     return button;
 }
 
@@ -130,8 +136,10 @@ void TForm1::createControls() {
 }
 
 void TForm1::createTopStrip() {
+    // The status line fits a name cut at 50 characters with the longest state and percent, in the font
+    // the system really gives for the design's one.
     lbl1 = makeLabel(this, {8, 8, 489, 18}, QStringLiteral("No Audio Loaded."),
-                     pixelFont(QStringLiteral("Trebuchet MS"), 13));
+                     fittedFont(pixelFont(QStringLiteral("Trebuchet MS"), 13), longestStatusLine, 489));
     scrlbr1 = new ScrollBar(Qt::Horizontal, this);
     scrlbr1->setGeometry(8, 32, 489, 17);
     scrlbr1->setRange(0, 100);
@@ -165,9 +173,9 @@ void TForm1::createPlaylistPanel() {
     spnl3 = new Panel(this);
     spnl3->setObjectName(QStringLiteral("spnl3"));
     spnl3->setNormalGeometry({8, 96, 489, 369});
-    btn14 = makePanelButton(spnl3, 0, QStringLiteral("Maximize"));
-    btn15 = makePanelButton(spnl3, 8, QStringLiteral("Restore"));
-    btn16 = makePanelButton(spnl3, 16, QStringLiteral("Minimize"));
+    btn14 = makePanelButton(spnl3, 0, QStringLiteral("Maximize"), Panel::commandMaximize);
+    btn15 = makePanelButton(spnl3, 8, QStringLiteral("Restore"), Panel::commandRestore);
+    btn16 = makePanelButton(spnl3, 16, QStringLiteral("Minimize"), Panel::commandMinimize);
 
     lst1 = new ListBox(spnl3);
     lst1->setObjectName(QStringLiteral("lst1"));
@@ -211,9 +219,9 @@ void TForm1::createInformationPanel() {
     spnl1 = new Panel(this);
     spnl1->setObjectName(QStringLiteral("spnl1"));
     spnl1->setNormalGeometry({504, 8, 313, 457});
-    btn11 = makePanelButton(spnl1, 0, QStringLiteral("Maximize"));
-    btn12 = makePanelButton(spnl1, 8, QStringLiteral("Restore"));
-    btn13 = makePanelButton(spnl1, 16, QStringLiteral("Minimize"));
+    btn11 = makePanelButton(spnl1, 0, QStringLiteral("Maximize"), Panel::commandMaximize);
+    btn12 = makePanelButton(spnl1, 8, QStringLiteral("Restore"), Panel::commandRestore);
+    btn13 = makePanelButton(spnl1, 16, QStringLiteral("Minimize"), Panel::commandMinimize);
 
     const QFont timeFont =
         fittedFont(pixelFont(QStringLiteral("Trebuchet MS"), 35, true), QStringLiteral("00:00"), 97);

@@ -234,7 +234,7 @@ private:
     void restoreVisualizationWindow();
     void writeSettings();
     QPushButton* makeButton(QWidget* parent, const QRect& geometry, const QString& hint, QIcon icon);
-    QToolButton* makePanelButton(Panel* panel, int left, const QString& hint);
+    QToolButton* makePanelButton(Panel* panel, int left, const QString& hint, int command);
     QLabel* makeLabel(QWidget* parent, const QRect& geometry, const QString& caption, const QFont& font);
 
     StartupContext context_;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QIcon>
 #include <QRect>
 
 namespace orvu {
@@ -22,6 +23,9 @@ public:
     // Sets the panel's normal place and size.
     void setNormalGeometry(const QRect& geometry);
     void systemCommand(int command);
+    // The picture of the button that sends a command: a window outline for maximize, two for
+    // restore, a bar for minimize; drawn for the screen's pixel ratio in the palette's text colour.
+    static QIcon commandIcon(int command, const QPalette& palette, qreal devicePixelRatio);
 
     enum class State { Normal, Maximized, Minimized };
     State state() const { return state_; }

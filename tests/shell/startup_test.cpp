@@ -1,5 +1,6 @@
 // Purpose: the main window's life cycle through the real handlers: first start, odd settings, the command
 // line, mended faults, the tag bar, the wheel, player modes and panels.
+#include "core/display_name.h"
 #include "core/player_random.h"
 #include "core/settings_file.h"
 #include "engine/engine.h"
@@ -17,6 +18,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -388,6 +391,26 @@ TEST(Wheel, MovesTheVolumeUnlessThePlaylistHasFocus) {
     ASSERT_TRUE(w.lst1->hasFocus());
     wheelOver(w.lst1->viewport(), 120);
     EXPECT_EQ(w.scrlbr2->position(), 50);
+}
+
+// The six panel buttons show a picture; the status line fits a 50-character name with the longest
+// state in the font the system really gives.
+TEST(MainWindowLook, PanelButtonsHavePicturesAndTheStatusLineFits) {
+    PlayerFixture player;
+    TForm1& w = player.start();
+    for (QToolButton* button : {w.btn11, w.btn12, w.btn13, w.btn14, w.btn15, w.btn16}) {
+        const QImage picture = button->icon().pixmap(9, 9).toImage();
+        int drawn = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                drawn += qAlpha(picture.pixel(x, y)) > 0 ? 1 : 0;
+        EXPECT_GT(drawn, 4) << button->toolTip().toStdString();
+    }
+    w.state.CurrentName = currentName(u"the_longest_name_a_track_can_show_in_the_status_line.mp3"_s);
+    w.state.CurrentFile = u"/m/x.mp3"_s;
+    w.tmr1Timer();
+    const QString line = w.state.CurrentName + u" | Playing...( 100% )"_s;
+    EXPECT_LE(QFontMetrics(w.lbl1->font()).horizontalAdvance(line), w.lbl1->width());
 }
 
 // Player modes set the window size by exact name; any other text leaves the size.
