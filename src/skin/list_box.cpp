@@ -15,6 +15,13 @@ ListBox::ListBox(QWidget* parent)
     setUniformItemSizes(true); // keeps long playlists fast to fill and scroll
 }
 
+int ListBox::itemIndex() const {
+    if (!selectionModel())
+        return -1;
+    const QModelIndexList selected = selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
 int ListBox::count() const {
     return model() ? model()->rowCount() : 0;
 }

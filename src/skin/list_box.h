@@ -1,5 +1,5 @@
-// Purpose: the skinned list box: a view of a list model with one selection, and the selection is the
-// item index (-1 for none).
+// Purpose: the skinned list box: a view of a list model with one selection, and the highlighted entry
+// is the item index (-1 for none).
 #pragma once
 
 #include <QListView>
@@ -14,7 +14,9 @@ public:
     explicit ListBox(QWidget* parent = nullptr);
 
     int count() const;
-    int itemIndex() const { return currentIndex().row(); }
+    // The highlighted entry, -1 when none is: the list's current row alone (the focus frame a click
+    // below the items, a Ctrl-click or Tab leaves behind) selects nothing.
+    int itemIndex() const;
     // -1 clears the selection; an index outside the list clears it too.
     void setItemIndex(int index);
     QString itemText(int index) const; // empty outside the list

@@ -3,8 +3,11 @@
 #include "playlist/playlist_ui_state.h"
 #include "playlist_support.h"
 #include "skin/panel.h"
+#include "skin/scroll_bar.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
@@ -247,6 +250,44 @@ TEST(PlaylistKeys, PPlaysTheSelection) {
     EXPECT_EQ(window.lst1->itemIndex(), 0);
     EXPECT_EQ(window.state.CurrentFile, file);
     EXPECT_TRUE(isPlaying(window));
+}
+
+// What the list highlights is what the commands use. A click below the last entry, a Ctrl-click on
+// the highlighted entry and Tab into the list leave the list's current row behind but highlight
+// nothing: the status counts no entry, the hint says so, and X removes nothing.
+TEST(PlaylistSelection, NothingHighlightedMeansNothingSelected) {
+    PlayerFixture player;
+    TForm1& window = player.start();
+    QApplication::setActiveWindow(&window);
+    ListBox* list = window.lst1;
+    const auto rowCentre = [&](int row) { return list->visualRect(list->model()->index(row, 0)).center(); };
+    const auto expectNothingSelected = [&](const char* how) {
+        EXPECT_EQ(list->itemIndex(), -1) << how;
+        EXPECT_TRUE(list->selectionModel()->selectedRows().isEmpty()) << how;
+        window.tmr1Timer();
+        EXPECT_EQ(window.lbl15->text(), u"PL : 0/3"_s) << how;
+        window.lst1MouseMove();
+        EXPECT_EQ(list->toolTip(), u"No items selected."_s) << how;
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_X);
+        EXPECT_EQ(window.playlist.count(), 3) << how;
+    };
+    fillLetters(window, u"ABC"_s, -1);
+
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(1));
+    EXPECT_EQ(list->itemIndex(), 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(5, list->viewport()->height() - 3));
+    expectNothingSelected("click below the entries");
+
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(2));
+    EXPECT_EQ(list->itemIndex(), 2);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCentre(2));
+    expectNothingSelected("Ctrl-click");
+
+    list->setItemIndex(-1);
+    window.scrlbr1->setFocus();
+    QTest::keyClick(window.scrlbr1, Qt::Key_Tab);
+    expectNothingSelected("Tab into the list");
 }
 
 // The hint is "No items selected." with nothing selected, else the selected entry's name wherever
