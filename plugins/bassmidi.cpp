@@ -239,13 +239,19 @@ struct Song {
             api.delete_fluid_settings(settings);
     }
 
-    // (Re)starts the player at the beginning of the song with every voice silenced.
-    bool restart() {
+    // (Re)starts the player at `tick` with every voice silenced. FluidSynth reads the file into the
+    // player only at its first render, so a started player that has not rendered yet knows no length
+    // and refuses any seek past tick 0; a player not yet started takes the seek and applies it when it
+    // loads the file. The seek is therefore set before the player starts.
+    bool restartAt(std::int64_t tick) {
         if (player)
             api.delete_fluid_player(player);
         api.fluid_synth_system_reset(synth);
         player = api.new_fluid_player(synth);
         if (!player || api.fluid_player_add_mem(player, file.data(), file.size()) != FLUID_OK)
+            return false;
+        if (tick > 0 && api.fluid_player_seek(
+                            player, static_cast<int>(std::min<std::int64_t>(tick, 0x7fffffff))) != FLUID_OK)
             return false;
         position = 0;
         return api.fluid_player_play(player) == FLUID_OK;
@@ -285,7 +291,7 @@ void* midiOpen(int fd, int64_t size, const unsigned char* head, size_t headSize)
     for (const char* font : kSoundFonts)
         if (!loaded && ::access(font, R_OK) == 0)
             loaded = api->fluid_synth_sfload(song->synth, font, 1) != FLUID_FAILED;
-    if (!loaded || !song->restart())
+    if (!loaded || !song->restartAt(0))
         return nullptr;
     return song.release();
 }
@@ -314,14 +320,12 @@ size_t midiRead(void* handle, float* out, size_t frames) {
 
 int midiSeek(void* handle, int64_t frame) {
     auto* song = static_cast<Song*>(handle);
-    if (frame < 0 || frame > song->lengthFrames || !song->restart())
+    if (frame < 0 || frame > song->lengthFrames)
         return -1;
-    if (frame == 0)
-        return 0;
-    // The player jumps to the tick; notes sounding across the target start fresh from there on.
-    const std::int64_t tick = song->timing.tickAt(static_cast<double>(frame) / kRate);
-    if (song->api.fluid_player_seek(song->player,
-                                    static_cast<int>(std::min<std::int64_t>(tick, 0x7fffffff))) != FLUID_OK)
+    // The player jumps to the tick with the controllers and programs set on the way; a note sounding
+    // across the target is not restarted, the next note on is heard.
+    const std::int64_t tick = frame == 0 ? 0 : song->timing.tickAt(static_cast<double>(frame) / kRate);
+    if (!song->restartAt(tick))
         return -1;
     song->position = frame;
     return 0;

@@ -135,6 +135,50 @@ TEST_F(EngineFilesTest, MidiPlaysThroughItsAddOn) {
     EXPECT_GT(rms(channelOf(render(rate / 2), 2, 0)), 0.001);
 }
 
+// A MIDI file of sixteen short flute notes (A4), one every quarter second at 120 BPM: about four seconds
+// in which every half second has notes, wherever a seek lands.
+std::vector<char> noteRunMidi() {
+    std::vector<char> track = {0x00, '\xff', 0x51, 0x03, 0x07, '\xa1', 0x20, // 500000 us a quarter note
+                               0x00, '\xc0', 73};                            // program: flute
+    for (int note = 0; note < 16; ++note) {
+        const char gap = note == 0 ? 0 : 8; // ticks; 96 a quarter note, so 48 between note starts
+        track.insert(track.end(), {gap, '\x90', 69, 100, 40, '\x80', 69, 64});
+    }
+    track.insert(track.end(), {0x00, '\xff', 0x2f, 0x00});
+    std::vector<char> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0};
+    file.push_back(static_cast<char>(track.size() >> 8));
+    file.push_back(static_cast<char>(track.size() & 0xff));
+    file.insert(file.end(), track.begin(), track.end());
+    return file;
+}
+
+// Rewind, Forward and the seek bar work in a MIDI file: a seek before anything was rendered and seeks
+// while it plays land where asked and the music plays on from there.
+TEST_F(EngineFilesTest, MidiSeeksLandAndPlayOn) {
+    loadAllAddOns();
+    const std::string path = scratchFile("notes.mid");
+    orvu::test::writeFile(path, noteRunMidi());
+    const Handle h = openLikeThePlayer(path);
+    ASSERT_NE(h, 0u);
+    // The song ends with the last note off, 760 ticks in.
+    ASSERT_NEAR(engine.channelBytes2Seconds(h, engine.channelGetLength(h, kPosByte)), 760 / 192.0, 0.001);
+    const auto seconds = [&] {
+        return engine.channelBytes2Seconds(h, engine.channelGetPosition(h, kPosByte));
+    };
+
+    ASSERT_TRUE(engine.channelSetPosition(h, engine.channelSeconds2Bytes(h, 1.0), kPosByte));
+    engine.channelPlay(h, false);
+    EXPECT_GT(toneAmplitude(channelOf(render(rate / 2), 2, 0), 440, rate), 0.005) << "seek before playing";
+    EXPECT_NEAR(seconds(), 1.5, 0.05);
+
+    for (const double target : {3.1, 0.4, 2.0}) { // forward, back, and forward again while playing
+        ASSERT_TRUE(engine.channelSetPosition(h, engine.channelSeconds2Bytes(h, target), kPosByte));
+        EXPECT_GT(toneAmplitude(channelOf(render(rate / 2), 2, 0), 440, rate), 0.005) << "seek to " << target;
+        EXPECT_NEAR(seconds(), target + 0.5, 0.05) << "seek to " << target;
+        EXPECT_EQ(engine.channelIsActive(h), kActivePlaying) << "seek to " << target;
+    }
+}
+
 // Bad input fails to open (or plays what decodes), never hangs: missing files, directories, empty,
 // text and random files under audio names, and a FIFO.
 TEST_F(EngineFilesTest, BadInputFailsPromptly) {

@@ -121,6 +121,23 @@ TEST_F(MidiTest, PlaysTheNote) {
     EXPECT_EQ(decodeAll(*decoder).size(), pcm.size());
 }
 
+// A seek lands whether or not the synthesizer has rendered since the file opened or since the last
+// seek: the pass then runs from the target to the end of the song.
+TEST_F(MidiTest, SeeksLandBeforeAndAfterRendering) {
+    engine::FormatRegistry registry;
+    ASSERT_TRUE(registry.loadPlugin(addonPath("bassmidi")));
+    auto decoder = engine::openStreamDecoder(path, registry);
+    ASSERT_NE(decoder, nullptr);
+    ASSERT_TRUE(decoder->seek(11025)); // nothing rendered yet
+    ASSERT_TRUE(decoder->seek(22050)); // again, still nothing rendered
+    EXPECT_EQ(decodeAll(*decoder).size() / 2, 44100u - 22050u);
+    ASSERT_TRUE(decoder->seek(5000)); // after rendering
+    std::vector<float> block(1000 * 2);
+    ASSERT_EQ(decoder->read(block.data(), 1000), 1000u);
+    ASSERT_TRUE(decoder->seek(30000)); // after rendering a little of the seeked pass
+    EXPECT_EQ(decodeAll(*decoder).size() / 2, 44100u - 30000u);
+}
+
 // Without the MIDI add-on a MIDI file does not open.
 TEST_F(MidiTest, FailsWithoutTheAddon) {
     EXPECT_EQ(engine::openStreamDecoder(path, engine::FormatRegistry{}), nullptr);
