@@ -163,7 +163,12 @@ std::optional<QString> IniDocument::value(const QString& section, const QString&
     if (!found.key)
         return std::nullopt;
     const QByteArray& line = lines_[*found.key].text;
-    return decode(line.mid(line.indexOf('=') + 1));
+    QString text = decode(line.mid(line.indexOf('=') + 1));
+    // One pair of quotes around the whole value is the INI way to keep blanks at its ends; the value
+    // is what lies between them, kept as it is.
+    if (text.size() >= 2 && (text.front() == u'"' || text.front() == u'\'') && text.back() == text.front())
+        text = text.mid(1, text.size() - 2);
+    return text;
 }
 
 void IniDocument::setValue(const QString& section, const QString& key, const QString& value) {

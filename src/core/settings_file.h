@@ -25,6 +25,8 @@ public:
     // text that does not survive decoding).
     std::optional<QByteArray> serialize() const;
 
+    // The key's value with the blanks around it trimmed and then one pair of matching quotes (" or ')
+    // around the whole of it taken off: "Simple" reads as Simple, " 80 " as  80 .
     std::optional<QString> value(const QString& section, const QString& key) const;
     // Replaces the key's value in place; a new key goes after the last key of its section,
     // a new section at the end of the document.

@@ -87,7 +87,18 @@ TEST_F(SettingsFileTest, ReadsValuesLikeWindowsIniFiles) {
           "[Skin]\r\n"
           "SkinName=  Deep Blue  \r\n"
           "[skin]\r\n"
-          "Other=1\r\n");
+          "Other=1\r\n"
+          "[Quoted]\r\n"
+          "Mode=\"Simple\"\r\n"
+          "Level = \"80\" \r\n"
+          "Padded=\" two words \"\r\n"
+          "Single='Open'\r\n"
+          "Inner=\"\"x\"\"\r\n"
+          "Mixed=\"Play'\r\n"
+          "Open=\"Play\r\n"
+          "Alone=\"\r\n"
+          "Empty=\"\"\r\n"
+          "Middle=a \"b\" c\r\n");
     EXPECT_EQ(settings.readInteger(u"volume"_s, u"LEVEL"_s, 50), 250);
     EXPECT_EQ(settings.readInteger(u"Equalizer"_s, u"Band3"_s, 15), -4);
     EXPECT_EQ(settings.readInteger(u"Equalizer"_s, u"Band4"_s, 15), 15);
@@ -100,6 +111,17 @@ TEST_F(SettingsFileTest, ReadsValuesLikeWindowsIniFiles) {
     EXPECT_TRUE(settings.readBool(u"Options_Skin"_s, u"Minimize_Anim"_s, true)); // empty: default
     EXPECT_EQ(settings.readString(u"Skin"_s, u"SkinName"_s, u"2"_s), u"Deep Blue"_s);
     EXPECT_EQ(settings.readString(u"Skin"_s, u"Other"_s, u"d"_s), u"d"_s); // only the first [Skin] counts
+    // One pair of matching quotes around the trimmed value is taken off, and only that.
+    const std::pair<const char*, const char*> quoted[] = {
+        {"Mode", "Simple"}, {"Level", "80"},         {"Padded", " two words "}, {"Single", "Open"},
+        {"Inner", "\"x\""}, {"Mixed", "\"Play'"},    {"Open", "\"Play"},        {"Alone", "\""},
+        {"Empty", ""},      {"Middle", "a \"b\" c"},
+    };
+    for (const auto& [key, expected] : quoted)
+        EXPECT_EQ(settings.readString(u"Quoted"_s, QString::fromUtf8(key), u"d"_s),
+                  QString::fromUtf8(expected))
+            << key;
+    EXPECT_EQ(settings.readInteger(u"Quoted"_s, u"Level"_s, 50), 80);
 }
 
 // Without a settings file every key reads as its default from the key table.
