@@ -1,6 +1,7 @@
 // Purpose: the entry point: the application object, the seven windows in order, the message loop.
 #include "audio/effects_window.h"
 #include "audio/presets_window.h"
+#include "core/path_bytes.h"
 #include "engine/engine.h"
 #include "options/options_dialog.h"
 #include "shell/about_window.h"
@@ -12,11 +13,15 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
+    QApplication application(argc, argv); // takes its own options out of argv
+    // The files as the system gave their bytes: QApplication::arguments() loses those not UTF-8.
+    QStringList files;
+    for (int i = 1; i < argc; ++i)
+        files.append(orvu::pathFromBytes(argv[i]));
     QApplication::setApplicationName(QStringLiteral("ORVU"));
 
     orvu::engine::Engine engine;
-    orvu::StartupContext context{QApplication::applicationDirPath() + u'/', QApplication::arguments().mid(1)};
+    orvu::StartupContext context{QApplication::applicationDirPath() + u'/', files};
     orvu::TForm1 form1(engine, context);
     // A termination request (a session ending, kill) closes the player as its close button does,
     // from the creation step on: its error boxes wait for the user too.

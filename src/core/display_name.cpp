@@ -1,10 +1,12 @@
 // Purpose: the name a path shows in the playlist and the status line.
 #include "core/display_name.h"
 
+#include "core/path_bytes.h"
+
 namespace orvu {
 
 QString displayName(QStringView path) {
-    return path.mid(path.lastIndexOf(u'/') + 1).toString();
+    return pathForDisplay(path.mid(path.lastIndexOf(u'/') + 1));
 }
 
 QString currentName(QStringView displayName) {

@@ -1,6 +1,8 @@
 // Purpose: the lines of the playlist's HTML export and the time of day it carries.
 #include "core/html_export.h"
 
+#include "core/path_bytes.h"
+
 namespace orvu {
 
 QString longTimeText(const QTime& time, const QLocale& locale) {
@@ -26,7 +28,7 @@ QStringList htmlPlaylistLines(const QStringList& names, const QString& timeText)
     lines.append(QStringLiteral("<H2>[ ") + timeText + QStringLiteral(" ]</H2>"));
     lines.append(QStringLiteral("<OL>"));
     for (const QString& name : names)
-        lines.append(QStringLiteral("<LI>") + name.toHtmlEscaped() + QStringLiteral("</LI>"));
+        lines.append(QStringLiteral("<LI>") + pathForDisplay(name).toHtmlEscaped() + QStringLiteral("</LI>"));
     lines.append(QStringLiteral("</OL>"));
     return lines;
 }

@@ -14,7 +14,8 @@ namespace orvu {
 QString longTimeText(const QTime& time, const QLocale& locale = QLocale::system());
 
 // The export's lines: the heading, "<H2>[ " time " ]</H2>", "<OL>", one "<LI>" name "</LI>" per
-// entry and "</OL>". Names are HTML-escaped so every name reads in a browser exactly as it is stored.
+// entry and "</OL>". Names are HTML-escaped so every name reads in a browser exactly as it is stored;
+// a byte of a file name that is not UTF-8 reads as U+FFFD.
 QStringList htmlPlaylistLines(const QStringList& names, const QString& timeText);
 
 // The file's bytes: every line in the locale's 8-bit encoding followed by CR LF.

@@ -2,9 +2,8 @@
 // equalizer bands, reverb and echo with their parameter records, and the steps of loading a track.
 #include "core/playback_session.h"
 
+#include "core/path_bytes.h"
 #include "engine/engine.h"
-
-#include <QFile>
 
 namespace orvu {
 namespace {
@@ -27,7 +26,7 @@ void PlaybackSession::release() {
 
 void PlaybackSession::open(const QString& path) {
     release();
-    const std::string name = QFile::encodeName(path).toStdString();
+    const std::string name = pathToBytes(path).toStdString();
     Channel = Bass.streamCreateFile(false, name, 0, 0, streamFlags);
     if (Channel == 0)
         Channel = Bass.musicLoad(false, name, 0, 0, musicFlags, 1);

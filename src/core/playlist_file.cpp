@@ -2,9 +2,8 @@
 #include "core/playlist_file.h"
 
 #include "core/atomic_file.h"
+#include "core/path_bytes.h"
 #include "core/player_error.h"
-
-#include <QFile>
 
 namespace orvu {
 
@@ -17,7 +16,7 @@ QStringList parsePlaylist(const QByteArray& text) {
         qsizetype stop = start;
         while (stop < end && text[stop] != '\r' && text[stop] != '\n')
             ++stop;
-        paths.append(QFile::decodeName(text.mid(start, stop - start)));
+        paths.append(pathFromBytes(QByteArrayView(text).sliced(start, stop - start)));
         if (stop < end && text[stop] == '\r' && stop + 1 < end && text[stop + 1] == '\n')
             ++stop;
         start = stop + 1;
@@ -28,7 +27,7 @@ QStringList parsePlaylist(const QByteArray& text) {
 QByteArray serializePlaylist(const QStringList& paths) {
     QByteArray text;
     for (const QString& path : paths)
-        text += QFile::encodeName(path) + "\r\n";
+        text += pathToBytes(path) + "\r\n";
     return text;
 }
 

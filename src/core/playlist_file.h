@@ -8,11 +8,12 @@
 namespace orvu {
 
 // Splits the text at CR, LF or CR LF. An empty line is an empty entry, a last line without a line
-// break is still an entry, nothing is trimmed, and the text ends at its first NUL byte. Paths are
-// decoded from the locale's 8-bit encoding.
+// break is still an entry, nothing is trimmed, and the text ends at its first NUL byte. Each line is a
+// path's bytes, kept as pathFromBytes keeps them, so a name that is not UTF-8 still opens.
 QStringList parsePlaylist(const QByteArray& text);
 
-// Every path followed by CR LF; no paths give no bytes.
+// Every path's bytes followed by CR LF; no paths give no bytes. A path read by parsePlaylist is
+// written back byte for byte.
 QByteArray serializePlaylist(const QStringList& paths);
 
 // Reads a playlist file. Raises PlayerError "Cannot open file "<name>". <reason>"; special files

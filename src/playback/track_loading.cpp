@@ -1,5 +1,6 @@
 // Purpose: loading the selected playlist entry into the playing channel, with its tags on display.
 #include "core/display_name.h"
+#include "core/path_bytes.h"
 #include "core/rounding.h"
 #include "core/time_text.h"
 #include "engine/engine.h"
@@ -86,8 +87,9 @@ void TForm1::showTags() {
     else if (state.ChannelInfo.chans == 2)
         lbl23->setText(rate + QStringLiteral(" Hz (Stereo)"));
 
-    lbl28->setUrl(artistSearchPrefix +
-                  (artist.isEmpty() ? state.CurrentFile + QStringLiteral(" Artist") : artist));
+    lbl28->setUrl(artistSearchPrefix + (artist.isEmpty()
+                                            ? pathForDisplay(state.CurrentFile) + QStringLiteral(" Artist")
+                                            : artist));
 
     QString tagBar = QStringLiteral(".:: ");
     for (const QLabel* label : {lbl27, lbl16, lbl17, lbl18, lbl19, lbl20, lbl21, lbl23, lbl24})

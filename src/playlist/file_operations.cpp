@@ -2,6 +2,7 @@
 // export of the playlist.
 #include "core/atomic_file.h"
 #include "core/html_export.h"
+#include "core/path_bytes.h"
 #include "engine/engine.h"
 #include "playlist/playlist_ui_state.h"
 #include "shell/error_box.h"
@@ -9,7 +10,6 @@
 #include "shell/main_window.h"
 #include "skin/list_box.h"
 
-#include <QFile>
 #include <QTime>
 
 namespace orvu {
@@ -27,7 +27,7 @@ void TForm1::btn21Click() {
         session.release();
     }
     // A file that cannot be deleted stays silently; its entry leaves the playlist all the same.
-    QFile::remove(path);
+    removeFile(path); // by its bytes: QFile cannot reach a name that is not UTF-8
     btn10Click();
 }
 
@@ -38,8 +38,8 @@ void TForm1::AnotherLocation1Click() {
         askFileDialog(this, {FileDialogRequest::Kind::SaveFile, {}, {}, {}, playlist.name(index), false});
     if (chosen.isEmpty())
         return;
-    // QFile::copy never replaces an existing target; a failed copy is silent.
-    QFile::copy(source, chosen.first());
+    // The copy never replaces an existing target; a failed copy is silent.
+    copyFile(source, chosen.first());
 }
 
 void TForm1::btn22Click() {

@@ -1,5 +1,6 @@
 // Purpose: loading and saving playlist files, and files dropped on the main window.
 #include "core/display_name.h"
+#include "core/path_bytes.h"
 #include "playlist/playlist_ui_state.h"
 #include "shell/error_box.h"
 #include "shell/file_dialogs.h"
@@ -28,7 +29,7 @@ QStringList localPaths(const QMimeData* data) {
         return paths;
     for (const QUrl& url : data->urls())
         if (url.isLocalFile())
-            paths.append(url.toLocalFile());
+            paths.append(pathFromUrl(url)); // the name's own bytes, even when they are not UTF-8
     return paths;
 }
 

@@ -1,6 +1,7 @@
 // Purpose: the main window's life cycle: creation (engine, settings, skin, default playlist, add-ons),
 // the show step (command line, visualization window, start-up action), close and destruction.
 #include "core/atomic_file.h"
+#include "core/path_bytes.h"
 #include "core/player_random.h"
 #include "core/settings_keys.h"
 #include "core/window_placement.h"
@@ -170,7 +171,8 @@ void TForm1::FormShow() {
 
 void TForm1::runCommandLine() {
     const QStringList& arguments = context_.arguments;
-    if (arguments.isEmpty() || !QFileInfo(arguments.first()).isFile())
+    // The arguments are byte paths (pathFromBytes), which QFileInfo cannot reach when not UTF-8.
+    if (arguments.isEmpty() || !isRegularFile(arguments.first()))
         return;
     if (arguments.first().endsWith(u".orvl")) {
         ReadPlaylistFile(arguments.first());

@@ -1,4 +1,7 @@
-// Purpose: the playlist file format: line splitting, NUL, round trips, special files and error messages.
+// Purpose: the playlist file format: line splitting, NUL, round trips, special files and error messages;
+// paths kept as their bytes.
+#include "core/display_name.h"
+#include "core/path_bytes.h"
 #include "core/player_error.h"
 #include "core/playlist_file.h"
 #include "support/error_message.h"
@@ -6,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +23,60 @@ using orvu::test::TempDir;
 using orvu::test::writeBytes;
 
 namespace {
+
+QString escaped(const char* utf8, char16_t byte) {
+    return QString::fromUtf8(utf8) + QChar(static_cast<char16_t>(0xDC00 + byte));
+}
+
+// Valid UTF-8 decodes as usual; every byte of a sequence that is not well-formed UTF-8 (a Latin-1
+// letter, a stray or missing continuation, an overlong form, an encoded surrogate, a code beyond
+// U+10FFFF) becomes its own escape, and the bytes come back unchanged.
+TEST(PathBytes, DecodesUtf8AndEscapesEveryOtherByte) {
+    const std::pair<QByteArray, QString> cases[] = {
+        {"/m/a b.mp3", u"/m/a b.mp3"_s},
+        {"/m\xc3\xbasica/\xe6\x9b\xb2 \xf0\x9f\x8e\xb5.flac", u"/música/曲 🎵.flac"_s},
+        {"caf\xe9.mp3", escaped("caf", 0xE9) + u".mp3"_s},
+        {"\xc3", escaped("", 0xC3)},
+        {"\xe6\x9b", escaped("", 0xE6) + escaped("", 0x9B)},
+        {"\x80"
+         "a",
+         escaped("", 0x80) + u"a"_s},
+        {"\xc0\x80", escaped("", 0xC0) + escaped("", 0x80)},
+        {"\xe0\x80\x80", escaped("", 0xE0) + escaped("", 0x80) + escaped("", 0x80)},
+        {"\xed\xb3\xa9", escaped("", 0xED) + escaped("", 0xB3) + escaped("", 0xA9)},
+        {"\xf4\x90\x80\x80", escaped("", 0xF4) + escaped("", 0x90) + escaped("", 0x80) + escaped("", 0x80)},
+        {"\xff\xfe", escaped("", 0xFF) + escaped("", 0xFE)},
+    };
+    for (const auto& [bytes, path] : cases) {
+        EXPECT_EQ(pathFromBytes(bytes), path) << bytes.toStdString();
+        EXPECT_EQ(pathToBytes(path), bytes) << bytes.toStdString();
+    }
+}
+
+// Every string of one or two bytes, and of three whose first is a lead byte, maps to a path and back
+// to the same bytes, so no two byte names share a path.
+TEST(PathBytes, EveryShortByteStringRoundTrips) {
+    for (int a = 0; a < 256; ++a) {
+        for (int b = -1; b < 256; ++b) {
+            QByteArray bytes(1, static_cast<char>(a));
+            if (b >= 0)
+                bytes.append(static_cast<char>(b));
+            ASSERT_EQ(pathToBytes(pathFromBytes(bytes)), bytes);
+            if (a < 0xC0)
+                continue;
+            for (int c = 0x70; c < 0xD0; ++c)
+                ASSERT_EQ(pathToBytes(pathFromBytes(bytes + char(c))), bytes + char(c));
+        }
+    }
+}
+
+// The name on screen shows U+FFFD for each byte that is not UTF-8; the path keeps the byte.
+TEST(PathBytes, DisplayShowsAReplacementCharacter) {
+    const QString path = pathFromBytes("/m/caf\xe9 \xff\xfe.mp3");
+    EXPECT_EQ(displayName(path), u"caf\uFFFD \uFFFD\uFFFD.mp3"_s);
+    EXPECT_EQ(pathForDisplay(path), u"/m/caf\uFFFD \uFFFD\uFFFD.mp3"_s);
+    EXPECT_EQ(pathToBytes(path), QByteArray("/m/caf\xe9 \xff\xfe.mp3"));
+}
 
 // Lines split at CR, LF or CR LF; empty lines are entries; the last line needs no break; NUL ends the
 // text; nothing is trimmed.
@@ -57,6 +115,34 @@ TEST(PlaylistFile, RoundTripsThroughDisk) {
     writePlaylistFile(file, {});
     EXPECT_EQ(readBytes(file).size(), 0);
     EXPECT_EQ(readPlaylistFile(file), QStringList());
+}
+
+// A playlist of any bytes but line breaks and NUL is read and written back byte for byte: Latin-1
+// names, broken UTF-8, every byte value.
+TEST(PlaylistFile, ArbitraryBytesRoundTripThroughDisk) {
+    TempDir dir;
+    QByteArray everyByte;
+    for (int byte = 1; byte < 256; ++byte)
+        if (byte != '\r' && byte != '\n')
+            everyByte.append(static_cast<char>(byte));
+    const QByteArray text = "/m/caf\xe9.mp3\r\n" + everyByte + "\r\n\xff\xfe\xed\xa0\x80/x.ogg\r\n" +
+                            "/m/\xc3\xbasica \xc3.mp3\r\n";
+    const QString original = dir.file(u"original.orvl"_s);
+    const QString copy = dir.file(u"copy.orvl"_s);
+    writeBytes(original, text);
+    const QStringList paths = readPlaylistFile(original);
+    ASSERT_EQ(paths.size(), 4);
+    EXPECT_EQ(paths[0], pathFromBytes("/m/caf\xe9.mp3"));
+    writePlaylistFile(copy, paths);
+    EXPECT_EQ(readBytes(copy), text);
+}
+
+// A dropped file's URL gives the name's own bytes, percent-escapes that are not UTF-8 included.
+TEST(PathBytes, LocalFileUrlsGiveTheirBytes) {
+    EXPECT_EQ(pathFromUrl(QUrl::fromEncoded("file:///m/caf%E9%20x.mp3")), pathFromBytes("/m/caf\xe9 x.mp3"));
+    EXPECT_EQ(pathFromUrl(QUrl::fromEncoded("file:///m/m%C3%BAsica/%E6%9B%B2.mp3")), u"/m/música/曲.mp3"_s);
+    EXPECT_EQ(pathFromUrl(QUrl::fromLocalFile(u"/m/a #1%.mp3"_s)), u"/m/a #1%.mp3"_s);
+    EXPECT_EQ(pathFromUrl(QUrl(u"https://example.org/a.mp3"_s)), QString());
 }
 
 // Missing files, directories and FIFOs fail with the open error, at once and without blocking.

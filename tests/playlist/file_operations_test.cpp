@@ -1,5 +1,6 @@
 // Purpose: Delete from Disk, copying the selected file elsewhere, and the HTML export of the playlist.
 #include "core/html_export.h"
+#include "core/path_bytes.h"
 #include "playlist_support.h"
 #include "support/temp_dir.h"
 
@@ -140,6 +141,32 @@ TEST(CopyToAnotherLocation, CopiesButNeverReplaces) {
     EXPECT_EQ(window.lst1->itemIndex(), 0);
 }
 
+// A file whose name is not UTF-8 is deleted, and copied to such a name, by its bytes; the question
+// shows U+FFFD for the byte.
+TEST(ByteNames, DeleteAndCopyReachTheFile) {
+    PlayerFixture player;
+    TForm1& window = player.build();
+    const QByteArray source = wavFixtureAt(player, "caf\xe9.wav");
+    const QByteArray target = player.dir.path().toUtf8() + "/copie \xe0.wav";
+    window.AddPlaylistEntry(pathFromBytes(source));
+    window.lst1->setItemIndex(0);
+
+    player.dialogAnswer = {pathFromBytes(target)};
+    runHandler(window, &TForm1::AnotherLocation1Click);
+    ASSERT_TRUE(existsAt(target));
+    EXPECT_EQ(readBytesAt(target), readBytesAt(source));
+    writeBytesAt(target, "keep me");
+    runHandler(window, &TForm1::AnotherLocation1Click);
+    EXPECT_EQ(readBytesAt(target), QByteArray("keep me"));
+
+    player.messages.answer = QMessageBox::Yes;
+    runHandler(window, &TForm1::btn21Click);
+    EXPECT_EQ(player.messages.texts(),
+              QStringList{u"Dou you want to remove caf\uFFFD.wav from your computer?"_s});
+    EXPECT_FALSE(existsAt(source));
+    EXPECT_EQ(window.playlist.count(), 0);
+}
+
 // Copying with nothing selected shows the list error before any dialog.
 TEST(CopyToAnotherLocation, NothingSelectedShowsTheListErrorFirst) {
     PlayerFixture player;
@@ -166,6 +193,9 @@ TEST(HtmlExport, LinesOfTheDocument) {
     EXPECT_EQ(htmlPlaylistLines({u"a.mp3"_s, u"R&B <live>.ogg"_s}, u"t"_s).mid(3, 2),
               (QStringList{u"<LI>a.mp3</LI>"_s, u"<LI>R&amp;B &lt;live&gt;.ogg</LI>"_s}));
     EXPECT_EQ(htmlDocument({u"<OL>"_s, u"</OL>"_s}), QByteArray("<OL>\r\n</OL>\r\n"));
+    // A byte of a file name that is not UTF-8 reads as U+FFFD, never as a lone surrogate.
+    EXPECT_EQ(htmlPlaylistLines({pathFromBytes("caf\xe9 & co.mp3")}, u"t"_s).at(3),
+              u"<LI>caf\uFFFD &amp; co.mp3</LI>"_s);
 }
 
 QStringList documentLines(const QString& file) {

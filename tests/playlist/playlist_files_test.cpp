@@ -1,9 +1,12 @@
-// Purpose: loading and saving playlist files through their dialogs, and files dropped on the window.
+// Purpose: loading and saving playlist files through their dialogs, and files dropped on the window;
+// file names that are not UTF-8 from the default playlist, the command line and drops.
+#include "core/path_bytes.h"
 #include "playlist_support.h"
 #include "support/temp_dir.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
@@ -287,6 +290,55 @@ TEST_F(PlaylistDrop, QtDragAndDropOfLocalFiles) {
     EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(window->playlist.paths(), (QStringList{wav, ogg}));
     EXPECT_FALSE(isPlaying(*window));
+}
+
+// A file name that is not UTF-8 is kept as its bytes: the default playlist's Latin-1 entry shows
+// U+FFFD in the list, plays, and is written back byte for byte at close.
+TEST(ByteNames, DefaultPlaylistEntryPlaysAndIsWrittenBack) {
+    PlayerFixture player;
+    const QByteArray file = wavFixtureAt(player, "caf\xe9.wav");
+    const QByteArray text = file + "\r\n/m/\xff\xfe.mp3\r\n";
+    writeBytes(player.appFile(u"Default.orvl"_s), text);
+    TForm1& window = player.start();
+    EXPECT_EQ(window.playlist.paths(), (QStringList{pathFromBytes(file), pathFromBytes("/m/\xff\xfe.mp3")}));
+    EXPECT_EQ(names(window.lst1), (QStringList{u"caf\uFFFD.wav"_s, u"\uFFFD\uFFFD.mp3"_s}));
+
+    window.lst1->setItemIndex(0);
+    window.lst1DblClick();
+    EXPECT_TRUE(player.messages.boxes.isEmpty()) << player.messages.texts().join(u' ').toStdString();
+    EXPECT_TRUE(isPlaying(window));
+    EXPECT_EQ(window.lbl1->text(), u"caf\uFFFD.wav"_s);
+    EXPECT_EQ(window.state.CurrentFile, pathFromBytes(file));
+
+    player.close();
+    EXPECT_EQ(readBytes(player.appFile(u"Default.orvl"_s)), text);
+}
+
+// A command-line file whose name is not UTF-8 plays.
+TEST(ByteNames, CommandLineFilePlays) {
+    PlayerFixture player;
+    const QByteArray file = wavFixtureAt(player, "caf\xe9.wav");
+    TForm1& window = player.start({pathFromBytes(file)});
+    EXPECT_TRUE(player.messages.boxes.isEmpty()) << player.messages.texts().join(u' ').toStdString();
+    EXPECT_EQ(window.playlist.paths(), QStringList{pathFromBytes(file)});
+    EXPECT_EQ(window.state.CurrentFile, pathFromBytes(file));
+    EXPECT_TRUE(isPlaying(window));
+}
+
+// A dropped file whose name is not UTF-8 arrives as its URL's bytes and plays.
+TEST(ByteNames, DroppedFilePlays) {
+    PlayerFixture player;
+    TForm1& window = player.start();
+    const QByteArray file = wavFixtureAt(player, "caf\xe9.wav");
+    QMimeData data;
+    data.setUrls({QUrl::fromEncoded("file://" + file.toPercentEncoding("/"))});
+    QDragEnterEvent enter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &drop);
+    EXPECT_EQ(window.playlist.paths(), QStringList{pathFromBytes(file)});
+    EXPECT_TRUE(player.messages.boxes.isEmpty()) << player.messages.texts().join(u' ').toStdString();
+    EXPECT_TRUE(isPlaying(window));
 }
 
 } // namespace

@@ -12,6 +12,11 @@
 #include <QFile>
 #include <QStringList>
 
+#include <fstream>
+#include <iterator>
+
+#include <unistd.h>
+
 namespace orvu::test {
 
 inline QStringList names(const ListBox* list) {
@@ -66,6 +71,26 @@ inline QString copyFixture(const PlayerFixture& player, const char* fixture, con
     const QString target = player.appFile(name);
     QFile::copy(QString::fromStdString(fixturePath(fixture)), target);
     return target;
+}
+
+// Files named by their bytes, for names that are not UTF-8 (QFile turns those into U+FFFD).
+inline void writeBytesAt(const QByteArray& path, const QByteArray& data) {
+    std::ofstream(path.toStdString(), std::ios::binary).write(data.constData(), data.size());
+}
+inline QByteArray readBytesAt(const QByteArray& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    const std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return QByteArray::fromStdString(data);
+}
+inline bool existsAt(const QByteArray& path) {
+    return ::access(path.constData(), F_OK) == 0;
+}
+
+// A copy of the WAV fixture under a name given as bytes, inside the player's directory.
+inline QByteArray wavFixtureAt(const PlayerFixture& player, const QByteArray& name) {
+    const QByteArray path = player.dir.path().toUtf8() + '/' + name;
+    writeBytesAt(path, readBytes(QString::fromStdString(fixturePath("sine1k.wav"))));
+    return path;
 }
 
 } // namespace orvu::test
