@@ -168,12 +168,14 @@ TEST_F(EngineFilesTest, MidiSeeksLandAndPlayOn) {
 
     ASSERT_TRUE(engine.channelSetPosition(h, engine.channelSeconds2Bytes(h, 1.0), kPosByte));
     engine.channelPlay(h, false);
-    EXPECT_GT(toneAmplitude(channelOf(render(rate / 2), 2, 0), 440, rate), 0.005) << "seek before playing";
+    // Loudness, not the level of the tone: the synthesizer places note starts on its 64-frame blocks, so
+    // the phase between two notes, and with it a tone measurement across both, varies from run to run.
+    EXPECT_GT(rms(channelOf(render(rate / 2), 2, 0)), 0.005) << "seek before playing";
     EXPECT_NEAR(seconds(), 1.5, 0.05);
 
     for (const double target : {3.1, 0.4, 2.0}) { // forward, back, and forward again while playing
         ASSERT_TRUE(engine.channelSetPosition(h, engine.channelSeconds2Bytes(h, target), kPosByte));
-        EXPECT_GT(toneAmplitude(channelOf(render(rate / 2), 2, 0), 440, rate), 0.005) << "seek to " << target;
+        EXPECT_GT(rms(channelOf(render(rate / 2), 2, 0)), 0.005) << "seek to " << target;
         EXPECT_NEAR(seconds(), target + 0.5, 0.05) << "seek to " << target;
         EXPECT_EQ(engine.channelIsActive(h), kActivePlaying) << "seek to " << target;
     }
@@ -208,6 +210,33 @@ TEST_F(EngineFilesTest, BadInputFailsPromptly) {
         }
         EXPECT_EQ(h, 0u) << path;
     }
+}
+
+// A damaged region inside an MP3 costs only the damaged audio: the track plays on past it to its real
+// end, once, with as much audio as ffmpeg decodes from the file.
+TEST_F(EngineFilesTest, DamagedMp3PlaysPastTheDamageToItsEnd) {
+    const Handle reference =
+        engine.streamCreateFile(false, fixturePath("damaged_mp3_by_ffmpeg.wav"), 0, 0, 0);
+    ASSERT_NE(reference, 0u);
+    const std::int64_t ffmpegFrames = engine.channelGetLength(reference, kPosByte) / 4;
+    ASSERT_GT(ffmpegFrames, 3 * rate); // the damage took a fraction of a second of the four
+
+    const Handle h = engine.streamCreateFile(false, fixturePath("damaged.mp3"), 0, 0, kSampleFx); // no loop
+    ASSERT_NE(h, 0u);
+    engine.channelPlay(h, false);
+    std::vector<float> heard;
+    while (engine.channelIsActive(h) == kActivePlaying && heard.size() < 2u * 10 * rate) {
+        const std::vector<float> block = render(1024);
+        heard.insert(heard.end(), block.begin(), block.end());
+    }
+    EXPECT_EQ(engine.channelIsActive(h), kActiveStopped);
+    const std::int64_t played = engine.channelGetPosition(h, kPosByte) / 4;
+    EXPECT_NEAR(static_cast<double>(played), static_cast<double>(ffmpegFrames), 1152 * 2);
+    EXPECT_NEAR(static_cast<double>(heard.size() / 2), static_cast<double>(played), 1024);
+    // The last half second before the end is the tone, not the start of the track again.
+    ASSERT_GT(heard.size(), 2u * rate);
+    const std::vector<float> tail(heard.end() - 2 * (rate / 2 + 2048), heard.end() - 2 * 2048);
+    EXPECT_NEAR(toneAmplitude(channelOf(tail, 2, 0), 1000, rate), 0.5, 0.06);
 }
 
 // A real file loops at its end and keeps its place through pause; seeking past the end fails.

@@ -32,6 +32,9 @@ using Clock = std::chrono::steady_clock;
 // No single FFmpeg operation (open, probe, one read, one seek) may take longer than this.
 constexpr auto kOperationBudget = std::chrono::milliseconds(2000);
 constexpr int kMaxChannels = 8;
+// Packets in a row that may fail to decode before the stream is taken to be unplayable from there on.
+// A damaged region of a few seconds of MP3 fits; a file that is garbage past some point ends promptly.
+constexpr int kMaxFailedPackets = 500;
 
 struct FormatCloser {
     void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
@@ -323,6 +326,7 @@ private:
         avcodec_flush_buffers(codec_.get());
         drained_ = false;
         ended_ = false;
+        failedPackets_ = 0;
         clearPending();
         return true;
     }
@@ -339,6 +343,7 @@ private:
         fmt_.reset();
         drained_ = false;
         ended_ = false;
+        failedPackets_ = 0;
         clearPending();
         return open();
     }
@@ -402,8 +407,11 @@ private:
         pendingPts_ = AV_NOPTS_VALUE;
     }
 
-    // Decodes the next frame of the stream into pending_ (replacing what was there). False at the end,
-    // on a decode error, or when the stream changes shape; every later call then fails too.
+    // Decodes the next frame of the stream into pending_ (replacing what was there). False at the end of
+    // the stream, after which every later call fails too. A damaged packet, one the decoder rejects or
+    // one that decodes to another shape than the stream's, is dropped and decoding goes on with the
+    // packets after it, as ffmpeg does: damage inside a file costs only the damaged audio. Only failures
+    // on kMaxFailedPackets packets in a row, with no audio between them, end the stream early.
     bool decodeFrame() {
         clearPending();
         while (!ended_) {
@@ -412,34 +420,47 @@ private:
                 const bool ok = convertFrame();
                 av_frame_unref(frame_.get());
                 if (!ok) {
-                    ended_ = true;
-                    return false;
+                    if (!tolerateFailure())
+                        return endStream();
+                    continue;
                 }
+                failedPackets_ = 0;
                 if (pending_.empty())
                     continue;
                 return true;
             }
-            if (got != AVERROR(EAGAIN)) {
-                ended_ = true; // AVERROR_EOF after draining, or a decode error
-                return false;
+            if (got == AVERROR(EAGAIN)) {
+                if (drained_ || !sendNextPacket())
+                    return endStream();
+                continue;
             }
-            if (drained_) {
-                ended_ = true;
-                return false;
-            }
-            if (!sendNextPacket()) {
-                ended_ = true;
-                return false;
-            }
+            // The end of the drained decoder, or a decode error: the decoder has dropped the packet.
+            if (got == AVERROR_EOF || !tolerateFailure())
+                return endStream();
         }
         return false;
     }
 
+    bool endStream() {
+        ended_ = true;
+        return false;
+    }
+
+    // Counts a packet that gave no audio; false once too many failed in a row.
+    bool tolerateFailure() { return ++failedPackets_ < kMaxFailedPackets; }
+
+    // Sends the decoder the next packet of the stream, or the end-of-stream flush once the demuxer has
+    // reached the end. False when the stream cannot go on.
     bool sendNextPacket() {
         while (true) {
             const int r = av_read_frame(fmt_.get(), pkt_.get());
             if (r < 0) {
-                // End of file (or a read error): flush the decoder so it hands out what it holds.
+                // A packet the demuxer could not read is skipped like a damaged one, unless the file is at
+                // its end or the read ran out of time.
+                const bool atEnd = r == AVERROR_EOF || r == AVERROR_EXIT || !fmt_->pb || avio_feof(fmt_->pb);
+                if (!atEnd && tolerateFailure())
+                    continue;
+                // Flush the decoder so it hands out what it holds.
                 drained_ = true;
                 return avcodec_send_packet(codec_.get(), nullptr) >= 0;
             }
@@ -449,9 +470,10 @@ private:
             }
             const int sent = avcodec_send_packet(codec_.get(), pkt_.get());
             av_packet_unref(pkt_.get());
-            if (sent == AVERROR_INVALIDDATA)
+            if (sent >= 0 || sent == AVERROR(EAGAIN))
+                return true;
+            if (!tolerateFailure()) // the decoder rejected the packet and dropped it
                 return false;
-            return sent >= 0 || sent == AVERROR(EAGAIN);
         }
     }
 
@@ -503,8 +525,9 @@ private:
     std::size_t pendingPos_ = 0; // frames of pending_ already handed out
     std::int64_t pendingPts_ = AV_NOPTS_VALUE;
     bool oggDemuxer_ = false;
-    bool drained_ = false; // the decoder was sent the end-of-stream flush
-    bool ended_ = false;   // nothing more comes until a seek
+    int failedPackets_ = 0; // packets in a row that gave no audio
+    bool drained_ = false;  // the decoder was sent the end-of-stream flush
+    bool ended_ = false;    // nothing more comes until a seek
 };
 
 } // namespace
