@@ -13,11 +13,13 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
-    QApplication application(argc, argv); // takes its own options out of argv
-    // The files as the system gave their bytes: QApplication::arguments() loses those not UTF-8.
-    QStringList files;
-    for (int i = 1; i < argc; ++i)
-        files.append(orvu::pathFromBytes(argv[i]));
+    // Every argument is a file for the player, as the system gave its bytes. Qt sees none of them: it
+    // would take a file named "-style" or "-reverse" as its own option and drop it. Qt's settings
+    // come from its environment variables (QT_QPA_PLATFORM, QT_STYLE_OVERRIDE ...).
+    const QStringList files = orvu::commandLineFiles(argc, argv);
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication application(qtArgc, qtArgv);
     QApplication::setApplicationName(QStringLiteral("ORVU"));
 
     orvu::engine::Engine engine;

@@ -195,6 +195,20 @@ QString pathFromUrl(const QUrl& url) {
     return pathFromBytes(bytes);
 }
 
+QStringList commandLineFiles(int argc, const char* const* argv) {
+    QStringList files;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView argument(argv[i]);
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        files.append(pathFromBytes(argument));
+    }
+    return files;
+}
+
 bool isRegularFile(QStringView path) {
     struct stat status {};
     return ::stat(pathToBytes(path).constData(), &status) == 0 && S_ISREG(status.st_mode);

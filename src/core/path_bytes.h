@@ -31,6 +31,11 @@ QString pathForDisplay(QStringView path);
 // file.
 QString pathFromUrl(const QUrl& url);
 
+// The player's files from its command line: every argument after the program's name, the first "--"
+// excepted (it ends options, and the player has none of its own; Qt's options come from the
+// environment, QT_QPA_PLATFORM and the like).
+QStringList commandLineFiles(int argc, const char* const* argv);
+
 // Whether the path names a regular file, following symbolic links.
 bool isRegularFile(QStringView path);
 

@@ -1,5 +1,5 @@
 // Purpose: the playlist file format: line splitting, NUL, round trips, special files and error messages;
-// paths kept as their bytes.
+// paths kept as their bytes, from the file and from the command line.
 #include "core/display_name.h"
 #include "core/path_bytes.h"
 #include "core/player_error.h"
@@ -135,6 +135,25 @@ TEST(PlaylistFile, ArbitraryBytesRoundTripThroughDisk) {
     EXPECT_EQ(paths[0], pathFromBytes("/m/caf\xe9.mp3"));
     writePlaylistFile(copy, paths);
     EXPECT_EQ(readBytes(copy), text);
+}
+
+// Every argument after the program's name is a file, those named like Qt's options too, each as the
+// bytes it was given; the first "--" only ends options.
+TEST(CommandLine, EveryArgumentIsAFile) {
+    using Arguments = std::vector<const char*>;
+    const std::pair<Arguments, QStringList> cases[] = {
+        {{"orvu"}, {}},
+        {{"orvu", "a.mp3"}, {u"a.mp3"_s}},
+        {{"orvu", "-style", "x.mp3"}, {u"-style"_s, u"x.mp3"_s}},
+        {{"orvu", "-platform", "-display", "-reverse"}, {u"-platform"_s, u"-display"_s, u"-reverse"_s}},
+        {{"orvu", "--", "-style", "x.mp3"}, {u"-style"_s, u"x.mp3"_s}},
+        {{"orvu", "a.mp3", "--", "b.mp3"}, {u"a.mp3"_s, u"b.mp3"_s}},
+        {{"orvu", "--", "--"}, {u"--"_s}},
+        {{"orvu", "caf\xe9.mp3", ""}, {pathFromBytes("caf\xe9.mp3"), u""_s}},
+    };
+    for (const auto& [arguments, files] : cases)
+        EXPECT_EQ(commandLineFiles(static_cast<int>(arguments.size()), arguments.data()), files)
+            << files.join(u' ').toStdString();
 }
 
 // A dropped file's URL gives the name's own bytes, percent-escapes that are not UTF-8 included.

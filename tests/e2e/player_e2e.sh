@@ -119,4 +119,38 @@ if command -v openbox >/dev/null; then
   kill "$wm" 2>/dev/null || true
 fi
 
+# Every command-line argument is a file for the player: a name that is not UTF-8 plays and is saved
+# byte for byte, names of Qt's options are entries too, and "--" only ends options.
+start_with() { # app directory, arguments...: starts the player in $work with its sound to $out
+  local app=$1
+  shift
+  mkdir "$app"
+  cp "$player" "$app/orvu"
+  rm -f "$out"
+  (cd "$work" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out" ASAN_OPTIONS=detect_leaks=0 \
+    QT_QPA_PLATFORM=xcb "$app/orvu" "$@") &
+  pid=$!
+}
+stop_player() {
+  kill -TERM "$pid"
+  wait "$pid" || fail "the player did not exit cleanly ($*)"
+  pid=
+}
+sox -n -r 44100 -c 2 -b 16 "$work/short.wav" synth 5 sine 1000 vol 0.05
+latin1=$'caf\xe9.wav'
+cp "$work/short.wav" "$work/$latin1"
+cp "$work/short.wav" "$work/-style"
+start_with "$work/bytes" "$latin1" -style -reverse
+wait_for_bytes $((2 * bytes_per_second))
+awk -v l="$(level_db "$bytes_per_second")" 'BEGIN { exit !(l > -40) }' || fail "the Latin-1 name is not heard"
+stop_player "a Latin-1 name"
+[ "$(cat "$work/bytes/Default.orvl")" = "$latin1"$'\r\n-style\r\n-reverse\r' ] ||
+  fail "Default.orvl does not hold the Latin-1 name and the option-like names as given"
+start_with "$work/dashes" -- -style "$latin1"
+wait_for_bytes $((2 * bytes_per_second))
+awk -v l="$(level_db "$bytes_per_second")" 'BEGIN { exit !(l > -40) }' || fail "the file named -style is not heard"
+stop_player "after --"
+[ "$(cat "$work/dashes/Default.orvl")" = $'-style\r\n'"$latin1"$'\r' ] ||
+  fail "Default.orvl does not hold the files after --"
+
 echo "e2e: played, equalized (+$(awk -v b="$before" -v a="$after" 'BEGIN { printf "%.1f", a - b }') dB), saved"

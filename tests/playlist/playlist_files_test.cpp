@@ -314,13 +314,15 @@ TEST(ByteNames, DefaultPlaylistEntryPlaysAndIsWrittenBack) {
     EXPECT_EQ(readBytes(player.appFile(u"Default.orvl"_s)), text);
 }
 
-// A command-line file whose name is not UTF-8 plays.
+// The command line's arguments are taken as the bytes they came in: a Latin-1 name plays, and a file
+// named like a Qt option is an entry too.
 TEST(ByteNames, CommandLineFilePlays) {
     PlayerFixture player;
     const QByteArray file = wavFixtureAt(player, "caf\xe9.wav");
-    TForm1& window = player.start({pathFromBytes(file)});
+    const char* argv[] = {"orvu", file.constData(), "-reverse"};
+    TForm1& window = player.start(commandLineFiles(3, argv));
     EXPECT_TRUE(player.messages.boxes.isEmpty()) << player.messages.texts().join(u' ').toStdString();
-    EXPECT_EQ(window.playlist.paths(), QStringList{pathFromBytes(file)});
+    EXPECT_EQ(window.playlist.paths(), (QStringList{pathFromBytes(file), u"-reverse"_s}));
     EXPECT_EQ(window.state.CurrentFile, pathFromBytes(file));
     EXPECT_TRUE(isPlaying(window));
 }
