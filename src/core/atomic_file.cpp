@@ -1,17 +1,21 @@
 // Purpose: whole-file reads that never block on special files, and writes that replace a file atomically.
 #include "core/atomic_file.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
+#include "core/path_bytes.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <limits>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,10 +62,23 @@ bool writeAll(int fd, const char* data, qsizetype size) {
 
 // Symbolic links are followed, so the link stays and its target is replaced.
 QByteArray resolvedTarget(const QString& path) {
-    const QFileInfo info(path);
-    if (info.isSymLink() && info.exists())
-        return QFile::encodeName(info.canonicalFilePath());
-    return QFile::encodeName(path);
+    const QByteArray bytes = pathToBytes(path);
+    struct stat link {};
+    if (::lstat(bytes.constData(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(bytes.constData(), nullptr),
+                                                             &std::free);
+        if (resolved)
+            return QByteArray(resolved.get());
+    }
+    return bytes;
+}
+
+// The directory part and the name part of a path's bytes.
+std::pair<QByteArray, QByteArray> splitDirectory(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return {QByteArray("."), path};
+    return {slash == 0 ? QByteArray("/") : path.left(slash), path.mid(slash + 1)};
 }
 
 QByteArray temporaryNameFor(const QByteArray& target) {
@@ -97,7 +114,7 @@ FileReadResult readRegularFile(const QString& path) {
     };
 
     // O_NONBLOCK keeps open() from waiting for a writer when the path is a FIFO.
-    FileDescriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    FileDescriptor fd(::open(pathToBytes(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!fd.valid())
         return fail(errno, systemReason(errno));
     struct stat status {};
@@ -170,16 +187,34 @@ QString writeFileAtomically(const QString& path, const QByteArray& data) {
 }
 
 void removeStaleTemporaries(const QString& path) {
-    const QFileInfo target(QFile::decodeName(resolvedTarget(path)));
-    const QRegularExpression temporary(
-        QStringLiteral("^%1\\.tmp-(\\d+)-\\d+$").arg(QRegularExpression::escape(target.fileName())));
-    const QDir directory = target.absoluteDir();
-    const QStringList candidates =
-        directory.entryList({target.fileName() + QStringLiteral(".tmp-*")}, QDir::Files | QDir::Hidden);
-    for (const QString& name : candidates) {
-        const QRegularExpressionMatch match = temporary.match(name);
-        if (match.hasMatch() && !processRuns(match.captured(1).toLongLong()))
-            QFile::remove(directory.filePath(name));
+    // Names are compared as bytes, so a directory or file name that is not UTF-8 is handled alike.
+    const auto [directory, name] = splitDirectory(resolvedTarget(path));
+    const QByteArray prefix = name + ".tmp-";
+    struct CloseDirectory {
+        void operator()(DIR* d) const { ::closedir(d); }
+    };
+    std::unique_ptr<DIR, CloseDirectory> listing(::opendir(directory.constData()));
+    if (!listing)
+        return;
+    std::vector<QByteArray> stale;
+    while (const dirent* entry = ::readdir(listing.get())) {
+        const QByteArray candidate(entry->d_name);
+        if (!candidate.startsWith(prefix))
+            continue;
+        // <name>.tmp-<pid>-<counter>, both decimal
+        const QList<QByteArray> numbers = candidate.mid(prefix.size()).split('-');
+        const auto decimal = [](const QByteArray& text) {
+            return !text.isEmpty() &&
+                   std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+        };
+        if (numbers.size() == 2 && decimal(numbers[0]) && decimal(numbers[1]) &&
+            !processRuns(numbers[0].toLongLong()))
+            stale.push_back(directory + '/' + candidate);
+    }
+    for (const QByteArray& file : stale) {
+        struct stat status {};
+        if (::lstat(file.constData(), &status) == 0 && S_ISREG(status.st_mode))
+            ::unlink(file.constData());
     }
 }
 

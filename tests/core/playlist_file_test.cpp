@@ -135,6 +135,14 @@ TEST(PlaylistFile, ArbitraryBytesRoundTripThroughDisk) {
     EXPECT_EQ(paths[0], pathFromBytes("/m/caf\xe9.mp3"));
     writePlaylistFile(copy, paths);
     EXPECT_EQ(readBytes(copy), text);
+
+    // The playlist file's own name may hold such bytes too: it is written, replaced and read.
+    const QString byteName = pathFromBytes(QFile::encodeName(dir.path()) + "/caf\xe9.orvl");
+    writePlaylistFile(byteName, paths);
+    writePlaylistFile(byteName, paths);
+    EXPECT_EQ(readPlaylistFile(byteName), paths);
+    for (const QString& name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden))
+        EXPECT_FALSE(name.contains(u".tmp-"_s)) << name.toStdString(); // no temporary left behind
 }
 
 // Every argument after the program's name is a file, those named like Qt's options too, each as the
