@@ -86,6 +86,15 @@ terminate_during_box "$work/app2" "the show step's box"
 [ "$(cat "$work/app2/Default.orvl")" = "$work/broken.mp3"$'\r' ] ||
   fail "Default.orvl does not hold the broken file's entry"
 
+# The show step's dialog: the start-up action "Open" waits in the Add Files dialog.
+mkdir "$work/app5"
+cp "$player" "$work/app5/orvu"
+printf '[OnOpen]\r\nStart=Open\r\n' >"$work/app5/ORVU.ini"
+(cd "$work" && SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=xcb "$work/app5/orvu") &
+pid=$!
+terminate_during_box "$work/app5" "the start-up action's file dialog"
+grep -q $'^Start=Open\r$' "$work/app5/ORVU.ini" || fail "the start-up action was not kept"
+
 # The creation step's box: a default playlist that cannot be read (a FIFO), left as it was.
 mkdir "$work/app3"
 cp "$player" "$work/app3/orvu"
