@@ -39,6 +39,7 @@ Channel::Channel(ChannelSetup setup, std::unique_ptr<Decoder> decoder)
     , channels_(std::clamp(decoder_->channels(), 1, 8))
     , lengthFrames_(decoder_->lengthFrames())
     , loops_((setup_.flags & kSampleLoop) != 0)
+    , downmix_(stereoDownmix(decoder_->channelLayout(), channels_))
     , ring_(blockCountFor(setup_.bufferMs, rate_), blockFrames, channels_)
     , resampler_(nullptr, &deleteResampler)
     , scratch_(maxRenderFrames * static_cast<std::size_t>(channels_))
@@ -255,12 +256,12 @@ void Channel::mixToStereo(const float* samples, std::size_t frames, float* out, 
         float right = frame[0];
         if (channels == 2) {
             right = frame[1];
-        } else if (channels > 2) { // even channels to the left, odd to the right, averaged
+        } else if (channels > 2) { // the speakers' standard downmix
             left = right = 0.0f;
-            for (std::size_t c = 0; c < channels; ++c)
-                (c % 2 == 0 ? left : right) += frame[c];
-            left /= static_cast<float>((channels + 1) / 2);
-            right /= static_cast<float>(channels / 2);
+            for (std::size_t c = 0; c < channels; ++c) {
+                left += downmix_.left[c] * frame[c];
+                right += downmix_.right[c] * frame[c];
+            }
         }
         // Balance: panning towards one side attenuates the other.
         out[2 * i] += left * volume * (pan > 0.0f ? 1.0f - pan : 1.0f);

@@ -12,6 +12,7 @@
 
 #include "engine/block_ring.h"
 #include "engine/decoder.h"
+#include "engine/downmix.h"
 #include "engine/effect_chain.h"
 #include "engine/engine_types.h"
 #include "engine/slide.h"
@@ -103,6 +104,7 @@ private:
     int channels_;
     std::int64_t lengthFrames_;
     bool loops_;
+    StereoDownmix downmix_; // more than two channels: their weights in the left and right output
     ChannelInfo info_{};
     MusicTags musicTags_;
     std::optional<TagFields> tags_;

@@ -239,6 +239,39 @@ TEST_F(EngineFilesTest, DamagedMp3PlaysPastTheDamageToItsEnd) {
     EXPECT_NEAR(toneAmplitude(channelOf(tail, 2, 0), 1000, rate), 0.5, 0.06);
 }
 
+// A 5.1 file plays through the speakers' standard stereo downmix, the one `ffmpeg -ac 2` makes: the
+// centre equally on both sides, each front and back channel on its own side, the LFE left out, all at
+// ffmpeg's levels. Each channel of the file holds a tone of its own: 500 Hz times its place (FL FR FC LFE
+// BL BR).
+TEST_F(EngineFilesTest, MultichannelFilesPlayTheStandardDownmix) {
+    struct Levels {
+        double left[6], right[6];
+    };
+    const auto levels = [&](const char* file) {
+        const Handle h = engine.streamCreateFile(false, fixturePath(file), 0, 0, 0);
+        EXPECT_NE(h, 0u) << file;
+        engine.channelPlay(h, false);
+        const std::vector<float> heard = render(rate);
+        engine.streamFree(h);
+        Levels out{};
+        for (int ch = 0; ch < 6; ++ch) {
+            out.left[ch] = toneAmplitude(channelOf(heard, 2, 0), 500.0 * (ch + 1), rate);
+            out.right[ch] = toneAmplitude(channelOf(heard, 2, 1), 500.0 * (ch + 1), rate);
+        }
+        return out;
+    };
+    const Levels ours = levels("six_channels.wav");
+    const Levels ffmpeg = levels("six_channels_ac2_by_ffmpeg.wav");
+    for (int ch = 0; ch < 6; ++ch) {
+        EXPECT_NEAR(ours.left[ch], ffmpeg.left[ch], 0.002) << "channel " << ch;
+        EXPECT_NEAR(ours.right[ch], ffmpeg.right[ch], 0.002) << "channel " << ch;
+    }
+    EXPECT_GT(ours.left[2], 0.1);
+    EXPECT_NEAR(ours.left[2], ours.right[2], 0.001) << "the centre is in the middle";
+    EXPECT_LT(ours.right[0], 0.001) << "front left stays left";
+    EXPECT_LT(ours.left[3] + ours.right[3], 0.001) << "the LFE is left out";
+}
+
 // A real file loops at its end and keeps its place through pause; seeking past the end fails.
 TEST_F(EngineFilesTest, RealFileLoopsAndSeeks) {
     const Handle h = engine.streamCreateFile(false, fixturePath("sine1k.wav"), 0, 0, streamFlags);

@@ -209,11 +209,13 @@ TEST(ChannelOrder, LeftAndRightStayApart) {
     }
 }
 
-// A six-channel file keeps all six channels, each with its own tone, in order.
+// A six-channel file keeps all six channels, each with its own tone, in order, and names their speakers
+// as the file does (5.1: front left, right and centre, LFE, back left and right).
 TEST(ChannelOrder, SixChannelsKeepTheirOrder) {
     auto decoder = engine::openStreamDecoder(fixturePath("six_channels.wav"), FormatRegistry{});
     ASSERT_NE(decoder, nullptr);
     ASSERT_EQ(decoder->channels(), 6);
+    EXPECT_EQ(decoder->channelLayout(), 0x3fu);
     const std::vector<float> pcm = decodeAll(*decoder);
     for (int ch = 0; ch < 6; ++ch)
         EXPECT_NEAR(toneAmplitude(channelOf(pcm, 6, ch), 500.0 * (ch + 1), 44100), 0.5, 0.01)

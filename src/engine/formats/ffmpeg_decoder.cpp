@@ -142,6 +142,27 @@ std::uint32_t channelType(const Family& family, std::string_view demuxer, const 
     return family.ctype;
 }
 
+// The speaker mask of a decoder's channel layout. A layout in FFmpeg's own order is its mask; one that
+// lists its speakers in that order gives the same mask; unnamed or reordered speakers get the standard
+// layout for the count.
+std::uint64_t speakerMask(const AVChannelLayout& layout) {
+    if (layout.order == AV_CHANNEL_ORDER_NATIVE)
+        return layout.u.mask;
+    if (layout.order == AV_CHANNEL_ORDER_CUSTOM && layout.u.map) {
+        std::uint64_t mask = 0;
+        int previous = -1;
+        for (int c = 0; c < layout.nb_channels; ++c) {
+            const int id = layout.u.map[c].id;
+            if (id <= previous || id >= 64)
+                return standardChannelLayout(layout.nb_channels);
+            mask |= std::uint64_t{1} << id;
+            previous = id;
+        }
+        return mask;
+    }
+    return standardChannelLayout(layout.nb_channels);
+}
+
 // Reads a variable-length size of the Musepack SV8 format (7 bits a byte, high bit = more follows).
 bool readMusepackSize(const std::uint8_t*& p, const std::uint8_t* end, std::uint64_t& value) {
     value = 0;
@@ -236,6 +257,7 @@ public:
         channels_ = codec_->ch_layout.nb_channels;
         if (rate_ <= 0 || channels_ < 1 || channels_ > kMaxChannels)
             return false;
+        layout_ = speakerMask(codec_->ch_layout);
         origres_ = static_cast<std::uint32_t>(st->codecpar->bits_per_raw_sample > 0
                                                   ? st->codecpar->bits_per_raw_sample
                                                   : av_get_bytes_per_sample(codec_->sample_fmt) * 8);
@@ -264,6 +286,7 @@ public:
     std::uint32_t ctype() const override { return ctype_; }
     std::uint32_t origres() const override { return origres_; }
     std::int64_t lengthFrames() const override { return lengthFrames_; }
+    std::uint64_t channelLayout() const override { return layout_; }
 
     std::size_t read(float* out, std::size_t frames) override {
         std::size_t written = 0;
@@ -516,6 +539,7 @@ private:
     int stream_ = -1;
     int rate_ = 0;
     int channels_ = 0;
+    std::uint64_t layout_ = 0;
     std::uint32_t ctype_ = 0;
     std::uint32_t origres_ = 0;
     std::int64_t lengthFrames_ = -1;
