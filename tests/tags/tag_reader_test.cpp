@@ -25,6 +25,7 @@
 #include <taglib/mpegfile.h>
 #include <taglib/oggfile.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/trueaudiofile.h>
 #include <taglib/wavfile.h>
 #include <taglib/wavpackfile.h>
 #include <taglib/xiphcomment.h>
@@ -74,9 +75,13 @@ protected:
     }
 
     // A fresh untagged copy of the fixture with this extension.
-    std::string copy(const std::string& extension) {
-        const fs::path to = dir_ / ("file" + std::to_string(++copies_) + "." + extension);
-        fs::copy_file(fs::path(ORVU_TAG_FIXTURE_DIR) / ("untagged." + extension), to);
+    std::string copy(const std::string& extension) { return copyFixture("untagged." + extension); }
+
+    // A fresh copy of the named fixture.
+    std::string copyFixture(const std::string& name) {
+        const fs::path from = fs::path(ORVU_TAG_FIXTURE_DIR) / name;
+        const fs::path to = dir_ / ("file" + std::to_string(++copies_) + from.extension().string());
+        fs::copy_file(from, to);
         return to.string();
     }
 
@@ -286,6 +291,22 @@ TEST_F(TagFileTest, Mp3FieldsComeFromApeThenId3v2ThenId3v1) {
         saveMpeg(f, TagLib::MPEG::File::AllTags);
     }
     EXPECT_EQ(read(path, "%TITL|%ARTI|%ALBM|%GNRE"), "ape title|v2 artist|v1 album|Rock");
+}
+
+// A TrueAudio file's APEv2 tag is read, ahead of its ID3v2 and ID3v1 tags as on every format that carries
+// APE tags: each field comes from the first of them that has it, wherever the ID3v1 tag sits behind it.
+TEST_F(TagFileTest, TtaApeTagComesBeforeId3v2AndId3v1) {
+    const std::string path = copyFixture("ape_tagged.tta");
+    EXPECT_EQ(read(path, "%TITL|%ARTI"), "Night Train|The Sleepers");
+    {
+        TagLib::TrueAudio::File f(path.c_str(), false);
+        addText(*f.ID3v2Tag(true), "TIT2", "v2 title");
+        addText(*f.ID3v2Tag(true), "TALB", "v2 album");
+        f.ID3v1Tag(true)->setArtist("v1 artist");
+        f.ID3v1Tag(true)->setGenre("Rock");
+        ASSERT_TRUE(f.save());
+    }
+    EXPECT_EQ(read(path, "%TITL|%ARTI|%ALBM|%GNRE"), "Night Train|The Sleepers|v2 album|Rock");
 }
 
 // Vorbis comments come before a FLAC file's ID3v2 tag; an empty comment does not hide the ID3v2 value.
@@ -517,7 +538,7 @@ TEST_F(TagFileTest, DamagedFilesDoNotCrash) {
     const std::string hugeId3 = std::string("ID3\x04\x00\x00\x7F\x7F\x7F\x7F", 10) + "TIT2" + garbage;
     const std::string hugeApe =
         garbage + "APETAGEX" + std::string("\xD0\x07\0\0\xFF\xFF\xFF\x7F", 8) + garbage;
-    for (const char* extension : {"mp3", "ogg", "opus", "spx", "flac", "m4a", "wma", "wav", "wv"}) {
+    for (const char* extension : {"mp3", "ogg", "opus", "spx", "flac", "m4a", "wma", "wav", "wv", "tta"}) {
         SCOPED_TRACE(extension);
         EXPECT_EQ(read(write(std::string("garbage.") + extension, garbage), "%TITL"), "");
         read(write(std::string("id3.") + extension, hugeId3));
@@ -532,6 +553,16 @@ TEST_F(TagFileTest, DamagedFilesDoNotCrash) {
         }
         fs::resize_file(tagged, fs::file_size(tagged) / 2);
         read(tagged);
+    }
+    // A TrueAudio file whose APE footer claims more bytes, or more items, than the file holds.
+    const std::string hugeSize("\xFF\xFF\xFF\x7F\x01\0\0\0", 8); // tag size, item count
+    const std::string manyItems("\x40\0\0\0\xFF\xFF\xFF\x7F", 8);
+    for (const std::string& sizeAndCount : {hugeSize, manyItems}) {
+        const std::string tta = copy("tta");
+        std::ofstream(tta, std::ios::binary | std::ios::app)
+            << "APETAGEX" << std::string("\xD0\x07\0\0", 4) << sizeAndCount << std::string("\0\0\0\xA0", 4)
+            << std::string(8, '\0');
+        EXPECT_EQ(read(tta, "%TITL"), "");
     }
 }
 

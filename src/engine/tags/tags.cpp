@@ -419,6 +419,22 @@ struct TagSet {
     const TagLib::RIFF::Info::Tag* info = nullptr;
 };
 
+// The APEv2 tag at the end of a TrueAudio file (before its ID3v1 tag, if any), or null. TagLib reads
+// only ID3 tags from TrueAudio files, yet APEv2 is what ffmpeg and many taggers write there.
+std::unique_ptr<TagLib::APE::Tag> trailingApeTag(TagLib::TrueAudio::File& file) {
+    constexpr long footerSize = 32;
+    constexpr long id3v1Size = 128;
+    const long end = file.length() - (file.hasID3v1Tag() ? id3v1Size : 0);
+    if (end < footerSize) {
+        return nullptr;
+    }
+    file.seek(end - footerSize);
+    if (!file.readBlock(8).startsWith("APETAGEX")) {
+        return nullptr;
+    }
+    return std::make_unique<TagLib::APE::Tag>(&file, end - footerSize);
+}
+
 // Opens the file. TagLib detects the type (extension, then content); MPEG, FLAC and TrueAudio files are
 // then opened again directly so that their ID3v2 tags go through RawFrameFactory.
 // Compromise: WAV and AIFF cannot take a frame factory in this TagLib version, so their (rare) ID3v2
@@ -436,7 +452,12 @@ public:
             own_ = std::make_unique<TagLib::FLAC::File>(path.c_str(), rawFrameFactory(), false);
         } else if (dynamic_cast<TagLib::TrueAudio::File*>(probe) != nullptr) {
             ref_ = TagLib::FileRef();
-            own_ = std::make_unique<TagLib::TrueAudio::File>(path.c_str(), rawFrameFactory(), false);
+            auto trueAudio =
+                std::make_unique<TagLib::TrueAudio::File>(path.c_str(), rawFrameFactory(), false);
+            if (trueAudio->isValid()) {
+                trueAudioApe_ = trailingApeTag(*trueAudio);
+            }
+            own_ = std::move(trueAudio);
         }
     }
 
@@ -446,9 +467,13 @@ public:
         return f != nullptr && f->isValid() ? f : nullptr;
     }
 
+    // The APEv2 tag of a TrueAudio file, which TagLib's TrueAudio reader leaves out; null otherwise.
+    const TagLib::APE::Tag* trueAudioApe() const { return trueAudioApe_.get(); }
+
 private:
     TagLib::FileRef ref_;
     std::unique_ptr<TagLib::File> own_;
+    std::unique_ptr<TagLib::APE::Tag> trueAudioApe_; // reads through own_: declared after it, freed before
 };
 
 TagSet findTags(TagLib::File& file) {
@@ -512,7 +537,10 @@ TagFields readTagFields(const std::string& path, const MusicTags* music) {
     try {
         const OpenedFile opened(path);
         if (TagLib::File* file = opened.file()) {
-            const TagSet t = findTags(*file);
+            TagSet t = findTags(*file);
+            if (t.ape == nullptr) {
+                t.ape = opened.trueAudioApe(); // before ID3v2 and ID3v1, as on every format with APE tags
+            }
             if (t.xiph != nullptr) {
                 fillEmpty(fields, readXiph(*t.xiph));
             }
