@@ -98,8 +98,9 @@ double largestDifference(const std::vector<float>& a, const std::vector<float>& 
 }
 
 // Adjacent stereo bands, processed together by the chain, give the samples the same bands give one
-// after another, within float rounding: for an odd run, a 0 dB band that splits it, blocks shorter
-// than the run, and a glide of one band part-way through.
+// after another, within float rounding: for runs of even and odd length, a 0 dB band that splits a
+// run, blocks shorter than the run and longer than the chain takes at a time, and a glide of one
+// band part-way through.
 TEST(EffectChainTest, BandsTogetherSoundAsBandsOneByOne) {
     const std::vector<ParamEqParameters> runs[] = {
         {{100, 18, 3},
@@ -113,6 +114,8 @@ TEST(EffectChainTest, BandsTogetherSoundAsBandsOneByOne) {
          {14000, 18, 3},
          {14700, 18, -3}},
         {{150, 12, 6}, {900, 4, -9}, {5000, 30, 2}},
+        {{250, 6, 9}, {2000, 24, -12}},
+        {{85, 2, 12}, {500, 18, -4}, {4000, 8, 7}, {11000, 36, -10}},
         {{300, 12, 6}, {1200, 12, 0}, {2400, 12, -6}, {80, 1, 15}, {9000, 36, -15}},
     };
     const std::vector<float> input = orvu::test::whiteNoise(rate / 2, 2, 0.25f);

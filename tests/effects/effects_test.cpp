@@ -82,10 +82,12 @@ protected:
         return h;
     }
 
-    Handle sine(double frequency, float amplitude) {
-        return engine.streamCreateDecoder(
-            makeSineDecoder({.lengthFrames = 10 * rate, .frequency = frequency, .amplitude = amplitude}),
-            kSampleLoop, "sine");
+    Handle sine(double frequency, float amplitude, int channels = 2) {
+        return engine.streamCreateDecoder(makeSineDecoder({.channels = channels,
+                                                           .lengthFrames = 10 * rate,
+                                                           .frequency = frequency,
+                                                           .amplitude = amplitude}),
+                                          kSampleLoop, "sine");
     }
 
     // Renders `frames` stereo frames in device-sized calls.
@@ -196,22 +198,25 @@ TEST_F(EffectsTest, BandCentreAboveAThirdOfTheRateIsClamped) {
     }
 }
 
-// One band's gain at its centre and an octave either side matches the cookbook response within 0.1 dB.
+// One band's gain at its centre and an octave either side matches the cookbook response within 0.1 dB,
+// on a mono channel (one side at a time) and on a stereo one (both sides in one vector).
 TEST_F(EffectsTest, BandFollowsTheCookbookResponse) {
     constexpr double centre = 882.0; // 50 samples a period: whole periods in the analysed window
     constexpr float amplitude = 0.05f;
-    for (const float gain : {-15.0f, -7.0f, 0.0f, 6.0f, 15.0f}) {
-        for (const double frequency : {centre, centre / 2.0, centre * 2.0}) {
-            const Handle h = sine(frequency, amplitude);
-            const ParamEqParameters band{static_cast<float>(centre), 12.0f, gain};
-            ASSERT_TRUE(engine.fxSetParameters(addFx(h, kFxDx8ParamEq), &band));
-            engine.channelPlay(h, false);
-            const std::vector<float> out = channelOf(render(rate / 2), 2, 0);
-            const std::vector<float> settled(out.end() - 8820, out.end());
-            const double measured = toDb(toneAmplitude(settled, frequency, rate) / amplitude);
-            EXPECT_NEAR(measured, peakingResponseDb(centre, 12.0, gain, frequency, rate), 0.1)
-                << "gain " << gain << " at " << frequency << " Hz";
-            engine.streamFree(h);
+    for (const int channels : {1, 2}) {
+        for (const float gain : {-15.0f, -7.0f, 0.0f, 6.0f, 15.0f}) {
+            for (const double frequency : {centre, centre / 2.0, centre * 2.0}) {
+                const Handle h = sine(frequency, amplitude, channels);
+                const ParamEqParameters band{static_cast<float>(centre), 12.0f, gain};
+                ASSERT_TRUE(engine.fxSetParameters(addFx(h, kFxDx8ParamEq), &band));
+                engine.channelPlay(h, false);
+                const std::vector<float> out = channelOf(render(rate / 2), 2, 0);
+                const std::vector<float> settled(out.end() - 8820, out.end());
+                const double measured = toDb(toneAmplitude(settled, frequency, rate) / amplitude);
+                EXPECT_NEAR(measured, peakingResponseDb(centre, 12.0, gain, frequency, rate), 0.1)
+                    << channels << " channels, gain " << gain << " at " << frequency << " Hz";
+                engine.streamFree(h);
+            }
         }
     }
 }
