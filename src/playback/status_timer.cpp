@@ -89,7 +89,7 @@ void TForm1::tmr1Timer() {
 
 void TForm1::tmr3Timer() {
     if (Bass.channelIsActive(session.Channel) != engine::kActivePlaying) {
-        // Nothing to show until a track plays again: a 1 ms timer costs wake-ups even when idle.
+        // Nothing to show until a track plays again: a meter timer costs wake-ups even when idle.
         // The gauges keep their values; the status timer or a play restarts this timer.
         tmr3->stop();
         return;

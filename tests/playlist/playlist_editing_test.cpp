@@ -266,7 +266,7 @@ TEST(PlaylistSelection, NothingHighlightedMeansNothingSelected) {
         EXPECT_TRUE(list->selectionModel()->selectedRows().isEmpty()) << how;
         window.tmr1Timer();
         EXPECT_EQ(window.lbl15->text(), u"PL : 0/3"_s) << how;
-        window.lst1MouseMove();
+        QTest::mouseMove(list->viewport(), rowCentre(0));
         EXPECT_EQ(list->toolTip(), u"No items selected."_s) << how;
         list->setFocus();
         QTest::keyClick(list, Qt::Key_X);
