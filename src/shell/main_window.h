@@ -217,7 +217,16 @@ private:
     void seekToSeconds(double seconds);   // not clamped: the engine refuses what lies outside the track
     enum class LoadResult { Loaded, Failed };
     LoadResult loadEntry(int index);
-    bool applyLength(); // false when the length cannot be known: the file cannot be played
+    // The end-of-track step: once the current track's end has been heard, the entry it chooses plays.
+    void endOfTrack();
+    // The entry the end-of-track step would play now, without touching the selection; -1 for none.
+    int entryAfterCurrent() const;
+    // Near the end of the current track, the entry to follow it is opened so the engine joins the two
+    // without a gap; a prepared entry that is no longer the one to follow is dropped.
+    void prepareFollowingEntry();
+    bool endingTrack_ = false; // the end-of-track step is loading: a prepared channel may be adopted
+    QString unplayableNext_;   // a following entry that failed to open, not tried again each tick
+    bool applyLength();        // false when the length cannot be known: the file cannot be played
     QString readTag(const char* format) const;
     void showTags();
     void createControls();
