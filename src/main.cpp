@@ -32,11 +32,13 @@ int main(int argc, char* argv[]) {
         return 1;
     orvu::TForm2 form2;
     orvu::TForm3 form3;
-    orvu::TForm4 form4;
-    orvu::TForm5 form5;
+    orvu::TForm4 form4(form1.state, *form1.sknmngr1, orvu::mainWindowActions(form1));
+    // After the creation step, which read PresetIndex: the preset window selects that entry.
+    orvu::TForm5 form5(form1.state, form1.bandSliders);
     orvu::TForm6 form6(form1.session);
     orvu::TForm7 form7;
     form1.setVisualizationWindow(&form3);
+    form1.setOptionsWindow(&form4);
     form1.setPresetsWindow(&form5);
     form1.setEffectsWindow(&form6);
 

@@ -1,5 +1,6 @@
 // Purpose: the ten band sliders' handlers: each gain goes to its band of the playback session.
 #include "audio/effects_window.h"
+#include "audio/presets_window.h"
 #include "shell/main_window.h"
 #include "skin/scroll_bar.h"
 
@@ -27,14 +28,19 @@ void TForm1::btn17Click() {
 }
 
 void TForm1::btn18Click() {
-    if (Form5)
-        Form5->show();
+    showCentred(Form5);
 }
 
 void TForm1::setEffectsWindow(TForm6* window) {
     Form6 = window;
     // The user works in the effects window until it closes.
     connect(window, &TForm6::openChanged, this, [this](bool open) { setEnabled(!open); });
+}
+
+void TForm1::setPresetsWindow(TForm5* window) {
+    Form5 = window;
+    // The user works in the preset window until it closes.
+    connect(window, &TForm5::openChanged, this, [this](bool open) { setEnabled(!open); });
 }
 
 } // namespace orvu

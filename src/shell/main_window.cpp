@@ -125,6 +125,13 @@ QLabel* TForm1::makeLabel(QWidget* parent, const QRect& geometry, const QString&
     return label;
 }
 
+void TForm1::showCentred(QWidget* window) {
+    if (!window || window->isVisible())
+        return;
+    window->move(geometry().center() - window->rect().center());
+    window->show();
+}
+
 void TForm1::createControls() {
     createTopStrip();
     createPlaylistPanel();
@@ -325,6 +332,7 @@ void TForm1::wireShellInput() {
                                  {btn14, &TForm1::btn14Click},
                                  {btn15, &TForm1::btn15Click},
                                  {btn16, &TForm1::btn16Click},
+                                 {btn25, &TForm1::btn25Click},
                              });
     wireTimers<TForm1>(this, {{tmr2, &TForm1::tmr2Timer}});
     const auto x = [](QEvent* event) { return static_cast<QMouseEvent*>(event)->position().toPoint().x(); };

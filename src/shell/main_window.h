@@ -36,6 +36,8 @@ class ListBox;
 class Panel;
 class ScrollBar;
 class SkinManager;
+class TForm4;
+class TForm5;
 class TForm6;
 struct PlaylistUiState;
 
@@ -168,7 +170,11 @@ public:
     void btn17Click();                              // open the effects window
     void btn18Click();                              // open the preset window
     void setEffectsWindow(TForm6* window);
-    void setPresetsWindow(QWidget* window) { Form5 = window; }
+    void setPresetsWindow(TForm5* window);
+    // The genre auto-preset, the last step of a load that reached its volume step: with AutoEq on, the
+    // preset named by the current channel's genre tag is loaded. An error in its preset file is shown
+    // in the error box, and the track and the steps after the load go on.
+    void ApplyGenrePreset(); // audio/genre_preset.cpp
 
     // ---- Playlist (playlist/) ----
     Playlist playlist; // the entries' paths and names, shown by lst1
@@ -204,6 +210,8 @@ public:
 
     // ---- System actions and the other windows (their handlers come with the menus) ----
     QPushButton *btn23 = nullptr, *btn19 = nullptr, *btn24 = nullptr, *btn27 = nullptr, *btn25 = nullptr;
+    void btn25Click(); // open the Options dialog (options/)
+    void setOptionsWindow(TForm4* window);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override; // playlist/
@@ -245,11 +253,14 @@ private:
     QPushButton* makeButton(QWidget* parent, const QRect& geometry, const QString& hint, QIcon icon);
     QToolButton* makePanelButton(Panel* panel, int left, const QString& hint, int command);
     QLabel* makeLabel(QWidget* parent, const QRect& geometry, const QString& caption, const QFont& font);
+    // Shows a secondary window centred over this one; one already showing stays where it is.
+    void showCentred(QWidget* window);
 
     StartupContext context_;
     std::unique_ptr<PlaylistUiState> playlistUi_; // defined and used by playlist/
     QWidget* Form3 = nullptr;
-    QWidget* Form5 = nullptr;
+    TForm4* Form4 = nullptr;
+    TForm5* Form5 = nullptr;
     TForm6* Form6 = nullptr;
     bool shown_ = false; // the show step runs once per process
     bool closed_ = false;
