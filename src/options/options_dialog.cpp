@@ -45,6 +45,8 @@ ScrollBar* makeBar(QWidget* parent, const QRect& geometry, int minimum, int maxi
     bar->setPageStep(1);
     bar->setPosition(position);
     bar->setFocusPolicy(Qt::StrongFocus); // moved by the keyboard too
+    // Left lowers and Right raises, as on any horizontal bar: a scroll bar inverts its keys by default.
+    bar->setInvertedControls(false);
     return bar;
 }
 
