@@ -8,7 +8,19 @@
 #include <algorithm>
 #include <limits>
 
+#include <sys/stat.h>
+
 namespace orvu {
+namespace {
+
+// Whether something other than a directory is at the path, following symbolic links: a preset that is
+// there but cannot be read (no permission, a FIFO) is reported rather than taken for a missing one.
+bool fileExists(const QString& path) {
+    struct stat status {};
+    return ::stat(pathToBytes(path).constData(), &status) == 0 && !S_ISDIR(status.st_mode);
+}
+
+} // namespace
 
 const std::array<QString, presetCount>& presetNames() {
     static const std::array<QString, presetCount> names = {
@@ -32,9 +44,9 @@ int presetIndexOf(const QString& text) {
 
 QString findPresetFile(const QString& name, const QString& appDir) {
     const QString relative = QStringLiteral("presets/") + name + QStringLiteral(".dat");
-    if (isRegularFile(relative))
+    if (fileExists(relative))
         return relative;
-    if (isRegularFile(appDir + relative))
+    if (fileExists(appDir + relative))
         return appDir + relative;
     return {};
 }

@@ -19,8 +19,8 @@ const std::array<QString, presetCount>& presetNames();
 int presetIndexOf(const QString& text);
 
 // The preset file of a name: "presets/<name>.dat" as written, relative to the current directory, when a
-// regular file is there, otherwise the same under appDir (ends in '/'), so a player started from another
-// directory still finds the files beside it; empty when neither holds one.
+// file (anything but a directory) is there, otherwise the same under appDir (ends in '/'), so a player
+// started from another directory still finds the files beside it; empty when neither holds one.
 QString findPresetFile(const QString& name, const QString& appDir);
 
 // The lines of a preset file, split at CR LF, LF or CR. A last line without a line break is a line, an
