@@ -1,5 +1,5 @@
-// Purpose: shared helpers of the format tests: a registry with every add-on, a scratch directory, and
-// decoding a whole pass.
+// Purpose: shared helpers of the format tests: a registry with every add-on, a scratch directory,
+// decoding a whole pass, and the bytes the process has read.
 #pragma once
 
 #include "engine/decoder.h"
@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,17 @@ inline std::vector<float> decodeAll(engine::Decoder& decoder, std::size_t maxFra
         frames += n;
     }
     return out;
+}
+
+// Bytes this process has read so far (read and pread alike).
+inline std::uint64_t bytesReadSoFar() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    std::uint64_t value = 0;
+    while (io >> key >> value)
+        if (key == "rchar:")
+            return value;
+    return 0;
 }
 
 // A directory of its own for the files a test writes, removed afterwards.

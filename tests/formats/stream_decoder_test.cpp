@@ -338,17 +338,6 @@ INSTANTIATE_TEST_SUITE_P(Inputs, BadInputTest, ::testing::ValuesIn(kBadInputs),
                              return std::string(info.param.name);
                          });
 
-// Bytes this process has read so far (read and pread alike).
-std::uint64_t bytesReadSoFar() {
-    std::ifstream io("/proc/self/io");
-    std::string key;
-    std::uint64_t value = 0;
-    while (io >> key >> value)
-        if (key == "rchar:")
-            return value;
-    return 0;
-}
-
 // Opening a long file reads its head and what FFmpeg probes, not the whole file: the add-ons that decode
 // by themselves tell their files from the first bytes.
 TEST(OpenCost, ALongFileIsNotReadWhole) {

@@ -5,6 +5,7 @@
 #include "engine/engine_types.h"
 #include "engine/formats/family_table.h"
 #include "engine/formats/formats.h"
+#include "engine/formats/ogg_seek.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -20,6 +21,8 @@ extern "C" {
 #include <chrono>
 #include <cstring>
 #include <mutex>
+#include <numeric>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -32,6 +35,8 @@ using Clock = std::chrono::steady_clock;
 // No single FFmpeg operation (open, probe, one read, one seek) may take longer than this.
 constexpr auto kOperationBudget = std::chrono::milliseconds(2000);
 constexpr int kMaxChannels = 8;
+// Opus needs 80 ms of audio before a seek target to converge.
+constexpr std::int64_t kOpusPreroll = 3840;
 // Packets in a row that may fail to decode before the stream is taken to be unplayable from there on.
 // A damaged region of a few seconds of MP3 fits; a file that is garbage past some point ends promptly.
 constexpr int kMaxFailedPackets = 500;
@@ -192,6 +197,18 @@ std::int64_t musepack8Length(int fd) {
     return static_cast<std::int64_t>(std::min<std::uint64_t>(samples - silence, INT64_MAX));
 }
 
+// The long block size of a Vorbis stream, from the identification header in its extradata: the audio
+// one packet needs from before it. 8192 (the largest allowed) when the header is not found.
+std::int64_t vorbisLongBlock(const AVCodecParameters& par) {
+    static constexpr std::uint8_t kId[] = {1, 'v', 'o', 'r', 'b', 'i', 's'};
+    const std::uint8_t* const begin = par.extradata;
+    const std::uint8_t* const end = begin ? begin + par.extradata_size : begin;
+    const std::uint8_t* id = std::search(begin, end, std::begin(kId), std::end(kId));
+    if (!begin || end - id < 29)
+        return 8192;
+    return std::int64_t{1} << (id[28] >> 4);
+}
+
 class FfmpegDecoder final : public Decoder {
 public:
     // Opens the already checked file; false when anything fails.
@@ -258,6 +275,16 @@ public:
         if (rate_ <= 0 || channels_ < 1 || channels_ > kMaxChannels)
             return false;
         layout_ = speakerMask(codec_->ch_layout);
+        // Vorbis and Opus in Ogg seek by the granule positions of the pages, which count samples at the
+        // stream's rate from the same start as the timestamps.
+        oggGranules_ =
+            oggDemuxer_ && st->time_base.num == 1 && st->time_base.den == rate_ &&
+            (st->codecpar->codec_id == AV_CODEC_ID_VORBIS || st->codecpar->codec_id == AV_CODEC_ID_OPUS);
+        oggPreroll_ = st->codecpar->codec_id == AV_CODEC_ID_OPUS
+                          ? std::max<std::int64_t>(kOpusPreroll, st->codecpar->seek_preroll)
+                          : vorbisLongBlock(*st->codecpar);
+        oggPreSkip_ = st->codecpar->codec_id == AV_CODEC_ID_OPUS ? st->codecpar->initial_padding : 0;
+        samplesPerTick_ = static_cast<double>(rate_) * st->time_base.num / st->time_base.den;
         origres_ = static_cast<std::uint32_t>(st->codecpar->bits_per_raw_sample > 0
                                                   ? st->codecpar->bits_per_raw_sample
                                                   : av_get_bytes_per_sample(codec_->sample_fmt) * 8);
@@ -322,9 +349,11 @@ public:
         const std::int64_t preroll =
             intraLossless ? 0
                           : std::max<std::int64_t>(rate_ / 5, fmt_->streams[stream_]->codecpar->seek_preroll);
+        if (oggGranules_ && seekByGranule(frame))
+            return true;
         // FFmpeg's Ogg demuxer stamps the first packets after a seek with timestamps of another page, so
-        // Ogg seeks decode forward from the start: exact but linear in the target. The proper fix is a
-        // granule-position bisection of our own.
+        // other Ogg streams (FLAC, Speex), and Vorbis or Opus near the start or in a file whose pages do not
+        // add up, decode forward from the start: exact but linear in the target.
         const std::int64_t landing = oggDemuxer_ ? 0 : std::max<std::int64_t>(0, frame - preroll);
         if (seekContainer(landing) && decodeUpTo(frame, landing))
             return true;
@@ -346,12 +375,62 @@ private:
             if (landing != 0 || avformat_seek_file(fmt_.get(), stream_, 0, 0, 0, AVSEEK_FLAG_BYTE) < 0)
                 return false;
         }
+        restartDecoding();
+        return true;
+    }
+
+    // After the demuxer moved: the decoder forgets its state and the counts start again.
+    void restartDecoding() {
         avcodec_flush_buffers(codec_.get());
         drained_ = false;
         ended_ = false;
         failedPackets_ = 0;
+        packetsRead_ = 0;
         clearPending();
-        return true;
+    }
+
+    // Ogg Vorbis and Opus: bisects the file for the last page ending at least the pre-roll before the
+    // target and the page with a granule position before that one, starts the demuxer on the earlier
+    // page, and places the decoded audio by the granule positions of both page ends. The demuxer hands
+    // out the packets that begin on its first page (dropping the end of one continued from before), one
+    // decoded frame each, so counting packets tells which audio ends at which page end; the two ends must
+    // agree, or the file is not what its pages say and the caller decodes from the start instead. The
+    // packets' own timestamps are not used.
+    bool seekByGranule(std::int64_t frame) {
+        OggPageReader reader(file_.get());
+        if (!oggHeadRead_) {
+            oggStream_ = findOggStream(reader, stream_);
+            oggHeadRead_ = true;
+        }
+        if (!oggStream_)
+            return false;
+        // The granule position of frame 0: the first timestamp, and for Opus the pre-skip the decoder drops
+        // at the start, which the granules count and the timestamps do not.
+        const std::int64_t granuleOrigin = origin_ + oggPreSkip_;
+        const auto landing = findOggLanding(reader, *oggStream_, frame + granuleOrigin - oggPreroll_);
+        if (!landing)
+            return false;
+        const std::int64_t byte = landing->from.offset;
+        deadline_.arm();
+        if (avformat_seek_file(fmt_.get(), stream_, byte, byte, byte, AVSEEK_FLAG_BYTE) < 0)
+            return false;
+        restartDecoding();
+        std::int64_t toFromEnd = 0; // frames decoded from the packets ending on or before each page end
+        std::int64_t toToEnd = 0;
+        while (true) {
+            if (!decodeFrame())
+                return false;
+            if (packetsRead_ > landing->packetsToToEnd)
+                break;
+            const auto n = static_cast<std::int64_t>(pendingFrames());
+            if (packetsRead_ <= landing->packetsToFromEnd)
+                toFromEnd += n;
+            toToEnd += n;
+        }
+        const std::int64_t toEnd = landing->to.granule - granuleOrigin;
+        if (toEnd - toToEnd + toFromEnd != landing->from.granule - granuleOrigin)
+            return false;
+        return skipTo(frame, toEnd);
     }
 
     // Starts over as freshly opened. A decoder flushed by a seek to the start does not reproduce the
@@ -381,7 +460,7 @@ private:
         }
         std::int64_t at = 0;
         if (pendingPts_ != AV_NOPTS_VALUE)
-            at = av_rescale_q(pendingPts_ - origin_, st->time_base, AVRational{1, rate_});
+            at = onFrameGrid(av_rescale_q(pendingPts_ - origin_, st->time_base, AVRational{1, rate_}));
         else if (landing != 0)
             return false;
         if (at > frame) {
@@ -389,6 +468,13 @@ private:
                 return false;
             at = frame; // the start of the stream, whatever its first timestamp says
         }
+        return skipTo(frame, at);
+    }
+
+    // With pending_ holding decoded audio that begins at position `at`, decodes and drops up to `frame`.
+    bool skipTo(std::int64_t frame, std::int64_t at) {
+        if (at > frame)
+            return false;
         while (at + static_cast<std::int64_t>(pendingFrames()) <= frame) {
             at += static_cast<std::int64_t>(pendingFrames());
             if (!decodeFrame()) {
@@ -399,6 +485,25 @@ private:
         pendingPos_ = static_cast<std::size_t>(frame - at);
         position_ = frame;
         return true;
+    }
+
+    // A position taken from a timestamp coarser than a sample (ASF and Matroska count milliseconds) is
+    // off by up to a couple of ticks. Codecs whose frames all last a multiple of some length (WMA: 2048
+    // samples at 44.1 kHz) start every frame on that grid, so the nearest grid point within that error
+    // is the exact position. The grid is the common divisor of the frame lengths decoded so far, halved
+    // while no grid point lies that close (a divisor seen on too few frames).
+    std::int64_t onFrameGrid(std::int64_t at) const {
+        if (samplesPerTick_ <= 1.0)
+            return at;
+        const double tolerance = 2.0 * samplesPerTick_ + 1.0;
+        for (std::int64_t grid = frameGrid_; grid >= 8 * samplesPerTick_; grid /= 2) {
+            const std::int64_t nearest = (at + grid / 2) / grid * grid;
+            if (std::abs(static_cast<double>(nearest - at)) <= tolerance)
+                return nearest;
+            if (grid % 2 != 0)
+                break;
+        }
+        return at;
     }
 
     std::int64_t containerLength(const AVStream& st, std::string_view demuxer) const {
@@ -491,6 +596,7 @@ private:
                 av_packet_unref(pkt_.get());
                 continue;
             }
+            ++packetsRead_;
             const int sent = avcodec_send_packet(codec_.get(), pkt_.get());
             av_packet_unref(pkt_.get());
             if (sent >= 0 || sent == AVERROR(EAGAIN))
@@ -524,6 +630,10 @@ private:
             return false;
         pending_.resize(static_cast<std::size_t>(done) * static_cast<std::size_t>(channels_));
         pendingPts_ = f.pts != AV_NOPTS_VALUE ? f.pts : f.best_effort_timestamp;
+        // Frames flushed out at the end carry no timestamp and may be cut short; they say nothing of
+        // the grid.
+        if (!drained_ && f.pts != AV_NOPTS_VALUE)
+            frameGrid_ = std::gcd(frameGrid_, static_cast<std::int64_t>(done));
         return true;
     }
 
@@ -549,9 +659,17 @@ private:
     std::size_t pendingPos_ = 0; // frames of pending_ already handed out
     std::int64_t pendingPts_ = AV_NOPTS_VALUE;
     bool oggDemuxer_ = false;
-    int failedPackets_ = 0; // packets in a row that gave no audio
-    bool drained_ = false;  // the decoder was sent the end-of-stream flush
-    bool ended_ = false;    // nothing more comes until a seek
+    bool oggGranules_ = false;           // seeks by the pages' granule positions (seekByGranule)
+    std::int64_t oggPreSkip_ = 0;        // Opus: samples of the first granules the decoder drops
+    std::int64_t oggPreroll_ = 0;        // frames decoded before a target after a granule seek
+    bool oggHeadRead_ = false;           // oggStream_ was looked for (the file does not change)
+    std::optional<OggStream> oggStream_; // the stream's serial and first audio page
+    std::int64_t packetsRead_ = 0;       // packets of the stream read since the demuxer last moved
+    std::int64_t frameGrid_ = 0;         // the common divisor of the frame lengths decoded so far
+    double samplesPerTick_ = 0.0;        // samples in one tick of the stream's timestamps
+    int failedPackets_ = 0;              // packets in a row that gave no audio
+    bool drained_ = false;               // the decoder was sent the end-of-stream flush
+    bool ended_ = false;                 // nothing more comes until a seek
 };
 
 } // namespace
