@@ -250,8 +250,7 @@ void TForm1::writeSettings() {
 
 void TForm1::FormDestroy() {
     Bass.stop();
-    Bass.streamFree(session.Channel);
-    Bass.musicFree(session.Channel);
+    session.release();
     Bass.free();
     trycn1->hide();
 }
