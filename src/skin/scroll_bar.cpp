@@ -10,6 +10,10 @@ namespace orvu {
 
 ScrollBar::ScrollBar(Qt::Orientation orientation, QWidget* parent)
     : QScrollBar(orientation, parent) {
+    // Qt's scroll bars invert their controls, which turns the left and right arrow keys of a horizontal
+    // bar around; the up and down keys of a vertical one are right as they are.
+    if (orientation == Qt::Horizontal)
+        setInvertedControls(false);
     connect(this, &QScrollBar::valueChanged, this, &ScrollBar::changed);
     connect(this, &QAbstractSlider::actionTriggered, this, &ScrollBar::onAction);
 }

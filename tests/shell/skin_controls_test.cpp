@@ -48,6 +48,29 @@ TEST(ScrollBar, UserScrollReportsStepsThenEndScroll) {
     EXPECT_EQ(scrolled.last().at(1).toInt(), 5);
 }
 
+// The arrow keys move a bar towards the arrow: left and up towards the minimum, right and down towards
+// the maximum (Qt's scroll bars reverse the horizontal keys by default).
+TEST(ScrollBar, ArrowKeysMoveTowardsTheArrow) {
+    struct Case {
+        Qt::Orientation orientation;
+        Qt::Key key;
+        int expected;
+    };
+    for (const Case& c : {Case{Qt::Horizontal, Qt::Key_Left, 45}, Case{Qt::Horizontal, Qt::Key_Right, 55},
+                          Case{Qt::Vertical, Qt::Key_Up, 45}, Case{Qt::Vertical, Qt::Key_Down, 55}}) {
+        ScrollBar bar(c.orientation);
+        bar.setRange(0, 100);
+        bar.setSingleStep(5);
+        bar.setPosition(50);
+        bar.show();
+        QSignalSpy scrolled(&bar, &ScrollBar::scrolled);
+        QTest::keyClick(&bar, c.key);
+        EXPECT_EQ(bar.position(), c.expected) << c.key;
+        ASSERT_FALSE(scrolled.isEmpty());
+        EXPECT_EQ(scrolled.at(0).at(0).toInt(), c.expected < 50 ? ScrollBar::LineUp : ScrollBar::LineDown);
+    }
+}
+
 // A gauge clamps its progress into its range and gives its truncated percent.
 TEST(Gauge, ClampsAndGivesPercent) {
     Gauge gauge(Qt::Horizontal);
