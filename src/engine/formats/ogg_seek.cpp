@@ -224,8 +224,6 @@ std::optional<OggPage> OggPageReader::pageAt(std::int64_t offset, bool checkCrc)
     page.granule = readLe64(h + 6);
     page.serial = readLe32(h + 14);
     page.packetsEnding = ending;
-    const std::uint8_t* data = h + kHeaderSize + segments;
-    page.firstBytes.assign(data, data + std::min<std::size_t>(body, 8));
     return page;
 }
 

@@ -23,8 +23,7 @@ struct OggPage {
     std::int64_t granule = -1; // the codec's position at the end of the last packet ending here; -1 if none
     std::uint32_t serial = 0;
     std::uint8_t flags = 0;
-    int packetsEnding = 0;                // packets whose last segment is on this page
-    std::vector<std::uint8_t> firstBytes; // up to 8 bytes of the body (headers tell their codec by them)
+    int packetsEnding = 0; // packets whose last segment is on this page
 
     // Packets that both begin and end on this page: a continued packet ends here but began before.
     int ownPackets() const { return packetsEnding - ((flags & kContinued) && packetsEnding > 0 ? 1 : 0); }
