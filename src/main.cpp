@@ -8,6 +8,7 @@
 #include "shell/main_window.h"
 #include "shell/termination.h"
 #include "shell/web_links_window.h"
+#include "skin/gauge.h"
 #include "visualization/visualization_window.h"
 
 #include <QApplication>
@@ -31,7 +32,11 @@ int main(int argc, char* argv[]) {
     if (!form1.FormCreate())
         return 1;
     orvu::TForm2 form2;
-    orvu::TForm3 form3;
+    // The visualization draws from the level meters' values, as they show them.
+    orvu::TForm3 form3(form1.state, [&form1] {
+        return orvu::VisLevels{form1.sg2->percentDone(), form1.sg3->percentDone(), form1.sg4->percentDone(),
+                               form1.sg5->percentDone()};
+    });
     orvu::TForm4 form4(form1.state, *form1.sknmngr1, orvu::mainWindowActions(form1));
     // After the creation step, which read PresetIndex: the preset window selects that entry.
     orvu::TForm5 form5(form1.state, form1.bandSliders);

@@ -48,6 +48,7 @@ struct PlayerState {
     std::unique_ptr<SettingsFile> Settings; // "ORVU.ini" in AppDir
     std::int32_t PresetIndex = 0;           // selected equalizer preset, 0 "Flat" .. 12 "Other"
     QString VisMode;                        // visualization style: "eli", "spe", "spa", "dop", "ran"
+    bool vis1Checked = false;               // the mark of vis1: the visualization window is open
     QString SkinIndex;                      // decimal index 0..9 of the current skin
     QString OnOpenAction;                   // start-up action: "Nothing", "Play", "Open"
     QString PlayerMode;                     // "Normal", "Simple", "Medium"

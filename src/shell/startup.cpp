@@ -187,7 +187,8 @@ void TForm1::runCommandLine() {
 
 void TForm1::restoreVisualizationWindow() {
     const SettingsFile& settings = *state.Settings;
-    vis1->setChecked(readBoolSetting(settings, Setting::VisualizationShow));
+    state.vis1Checked = readBoolSetting(settings, Setting::VisualizationShow);
+    vis1->setChecked(state.vis1Checked);
     if (!Form3)
         return;
     // Placed before it shows: a window moved while hidden is placed by its frame's top-left, the
@@ -202,7 +203,7 @@ void TForm1::restoreVisualizationWindow() {
     const int top =
         readIntegerSetting(settings, Setting::VisWindowTop, centredOrigin(screen.height(), outer.height()));
     Form3->move(left, top);
-    if (vis1->isChecked())
+    if (state.vis1Checked)
         Form3->show();
 }
 
@@ -230,7 +231,7 @@ void TForm1::writeSettings() {
     values.push_back(boolSettingValue(Setting::EqualizerAutoeq, state.AutoEq));
     values.push_back(integerSettingValue(Setting::VolumeLevel, scrlbr2->position()));
     values.push_back(textSettingValue(Setting::VisualizationName, state.VisMode));
-    values.push_back(boolSettingValue(Setting::VisualizationShow, vis1->isChecked()));
+    values.push_back(boolSettingValue(Setting::VisualizationShow, state.vis1Checked));
     const QRect vis = Form3 ? QRect(Form3->pos(), Form3->size() + designFrame) : QRect(0, 0, 700, 480);
     values.push_back(integerSettingValue(Setting::VisWindowLeft, vis.x()));
     values.push_back(integerSettingValue(Setting::VisWindowTop, vis.y()));

@@ -1,9 +1,76 @@
-// Purpose: TForm3, the visualization window.
+// Purpose: TForm3, the visualization window: a picture that a fast timer draws from the four level values
+// and a slower timer colours and wipes.
 #pragma once
 
+#include "core/vis_colour.h"
+#include "core/vis_geometry.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPen>
+#include <QString>
 #include <QWidget>
 
+#include <functional>
+#include <span>
+
+class QAction;
+class QMenu;
+class QTimer;
+class QToolButton;
+
 namespace orvu {
+
+struct PlayerState;
+
+// pb1, the drawing surface: a persistent picture that the draw timer paints into and paintEvent shows,
+// on black, as the shape beneath it would show. Like a window's drawing surface it keeps a pen (width
+// and colour), a black brush and a current point that lines start from. Each drawing repaints only the
+// area it touched, and a wipe only what was drawn since the last one.
+class VisSurface : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit VisSurface(QWidget* parent = nullptr);
+
+    int penWidth() const { return penWidth_; }
+    void setPenWidth(int width) { penWidth_ = width; } // 0 and 1 both draw one-pixel lines
+    QColor penColour() const { return penColour_; }
+    void setPenColour(const QColor& colour) { penColour_ = colour; }
+    QPoint currentPoint() const { return currentPoint_; }
+
+    // An ellipse inside the box (its right and bottom edges outside), outlined with the pen around
+    // the box's ellipse and filled black.
+    void ellipse(const VisBox& box);
+    // A rectangle: the pen runs along the box's inner edges (centred on them when wider than one
+    // pixel) and the inside is filled black.
+    void rectangle(const VisBox& box);
+    // Lines from the current point through each point in turn; the last point becomes the current one.
+    void polylineTo(std::span<const QPoint> points);
+    // Everything drawn since the last wipe goes: the black background shows again.
+    void wipe();
+
+    // The picture as it stands, at the surface's size.
+    const QImage& picture() { return canvas(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QPen pen() const;
+    // The picture, made afresh in black when the surface's size changed: a resized window is repainted
+    // whole, and the surface paints nothing of its own, so the picture goes and the black shape beneath
+    // shows. The pen and the current point stay.
+    QImage& canvas();
+    void drawn(const QRect& area);
+
+    QImage picture_;
+    QRect drawnSinceWipe_;
+    int penWidth_ = 1;
+    QColor penColour_ = Qt::black; // until the first colour tick
+    QPoint currentPoint_{0, 0};
+};
 
 class TForm3 : public QWidget {
     Q_OBJECT
@@ -11,8 +78,56 @@ class TForm3 : public QWidget {
 public:
     static constexpr int designClientWidth = 677;
     static constexpr int designClientHeight = 462;
+    static constexpr int designColourInterval = 50; // the Frame Rate "1x"
 
-    explicit TForm3(QWidget* parent = nullptr);
+    // The four level values the main window's meters show now.
+    using LevelSource = std::function<VisLevels()>;
+
+    // The creation step runs here: it takes the mode from state.VisMode and writes it back.
+    TForm3(PlayerState& state, LevelSource levels, QWidget* parent = nullptr);
+
+    QToolButton* menuButton = nullptr; // "Visualization": the title bar's menu button, dropping down pm1
+    VisSurface* pb1 = nullptr;
+    QTimer* tmr1 = nullptr; // draws a frame; 1 ms by design: 10 ms, the fastest a window timer ticks
+    QTimer* tmr2 = nullptr; // colour and wipe, the Frame Rate's interval
+    QMenu* pm1 = nullptr;   // the mode menu
+    QAction *Elipse1 = nullptr, *Spectrum1 = nullptr, *Sparc1 = nullptr, *Dopler1 = nullptr,
+            *Random1 = nullptr;
+    QMenu* RefreshRate1 = nullptr; // "Frame Rate"
+    QAction *N075x1 = nullptr, *N05x1 = nullptr, *N1x1 = nullptr, *N2x1 = nullptr, *N3x1 = nullptr;
+
+    void FormShow();
+    void FormClose();
+    void FormResize();
+    // The handler of the five mode items (Elipse1Click ... Random1Click), by their row in the menu.
+    void modeClick(int row);
+    void tmr1Timer(); // draw tick
+    void tmr2Timer(); // colour tick
+
+    // The window's state: kept while it hides, for the next show.
+    VisLevels levels{}; // read at every draw tick
+    VisColour colour;   // VisRed, VisGreen, VisBlue
+    int SparcY = 0;
+    DoplerEdges dopler;
+    int RandomTick = 249;
+    QString VisModeCopy;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void FormCreate();
+    void createControls();
+    void createMenus();
+    void createTimers();
+    void wireInput();
+    void checkOnly(VisDrawMode mode); // the Random cycle's pick: its item alone of the four
+
+    PlayerState& state_;
+    LevelSource levelSource_;
 };
 
 } // namespace orvu
