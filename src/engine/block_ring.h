@@ -24,6 +24,7 @@ namespace orvu::engine {
 
 struct DecodedBlock {
     std::uint64_t generation = 0; // the seek/stop generation the decode thread worked for
+    std::uint32_t pass = 0;       // passes through the source completed before this block (loops)
     std::int64_t startFrame = 0;  // source frame of the block's first frame
     std::size_t frames = 0;       // frames held
     float* samples = nullptr;     // interleaved, capacity blockFrames * channels

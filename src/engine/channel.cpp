@@ -30,6 +30,11 @@ void deleteResampler(SRC_STATE_tag* state) {
     src_delete(state);
 }
 
+// A generation and a pass through the source, packed so one atomic carries both.
+std::uint64_t passMark(std::uint64_t generation, std::uint32_t pass) {
+    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(generation)) << 32) | pass;
+}
+
 } // namespace
 
 Channel::Channel(ChannelSetup setup, std::unique_ptr<Decoder> decoder)
@@ -41,6 +46,9 @@ Channel::Channel(ChannelSetup setup, std::unique_ptr<Decoder> decoder)
     , loops_((setup_.flags & kSampleLoop) != 0)
     , downmix_(stereoDownmix(decoder_->channelLayout(), channels_))
     , ring_(blockCountFor(setup_.bufferMs, rate_), blockFrames, channels_)
+    , fadeFrames_(std::clamp<std::size_t>(static_cast<std::size_t>(setup_.deviceRate) * fadeMs / 1000, 1,
+                                          maxRenderFrames))
+    , tail_(2 * fadeFrames_)
     , resampler_(nullptr, &deleteResampler)
     , scratch_(maxRenderFrames * static_cast<std::size_t>(channels_))
     , sourceIn_(blockFrames * static_cast<std::size_t>(channels_)) {
@@ -69,22 +77,22 @@ void Channel::beginShutdown() {
     ring_.wakeProducer();
 }
 
-void Channel::requestSeek(std::int64_t frame) {
-    generationFrame_.store(frame, std::memory_order_relaxed);
-    generation_.fetch_add(1, std::memory_order_release);
-    ring_.wakeProducer();
-}
-
 // ---- decode thread --------------------------------------------------------------------------
 
 void Channel::decodeLoop() {
     std::uint64_t generation = ~0ull;
     std::int64_t next = 0;
+    std::uint32_t pass = 0;   // loops completed in this generation
     bool dry = false;         // nothing more to decode for this generation
     bool decodedPass = false; // this pass through the file produced audio, so looping makes sense
     const auto announce = [this] {
         decodeProgress_.fetch_add(1, std::memory_order_release);
         decodeProgress_.notify_all();
+    };
+    const auto runDry = [&] {
+        dry = true;
+        endedMark_.store(passMark(generation, pass), std::memory_order_release);
+        announce();
     };
 
     for (;;) {
@@ -97,11 +105,14 @@ void Channel::decodeLoop() {
         if (wanted != generation) {
             generation = wanted;
             next = generationFrame_.load(std::memory_order_relaxed);
-            dry = !decoder_->seek(next);
-            decodedPass = next > 0;
-            if (dry) {
-                endedGeneration_.store(generation, std::memory_order_release);
-                announce();
+            pass = 0;
+            dry = false;
+            if (decoder_->seek(next)) {
+                next = decoder_->seekLanded(next);
+                decodedPass = next > 0;
+            } else {
+                passEndMark_.store(passMark(generation, pass), std::memory_order_release);
+                runDry();
             }
         }
         DecodedBlock* block = dry ? nullptr : ring_.beginWrite();
@@ -116,20 +127,22 @@ void Channel::decodeLoop() {
             setup_.cpuNanos->fetch_add(nanosSince(started), std::memory_order_relaxed);
 
         if (frames == 0) {
-            // End of the file, or a decode error that ends this pass: loop from the start when the
-            // pass gave any audio, otherwise the file has nothing to play.
+            // The real end of this pass (end of the file, or a decode error it cannot get past): loop
+            // from the start when the pass gave any audio, otherwise the file has nothing more to play.
+            // Whether a loop is heard is the output callback's choice: a queued channel takes over there.
+            passEndMark_.store(passMark(generation, pass), std::memory_order_release);
             if (loops_ && decodedPass && decoder_->seek(0)) {
-                next = 0;
+                next = decoder_->seekLanded(0);
+                ++pass;
                 decodedPass = false;
                 continue;
             }
-            dry = true;
-            endedGeneration_.store(generation, std::memory_order_release);
-            announce();
+            runDry();
             continue;
         }
         decodedPass = true;
         block->generation = generation;
+        block->pass = pass;
         block->startFrame = next;
         block->frames = std::min(frames, ring_.blockFrames());
         next += static_cast<std::int64_t>(block->frames);
@@ -139,6 +152,184 @@ void Channel::decodeLoop() {
 }
 
 // ---- output callback ------------------------------------------------------------------------
+
+Channel::Handover Channel::render(float* stereoOut, std::size_t frames, std::int64_t nowFrame) {
+    frames = std::min(frames, maxRenderFrames);
+    std::size_t skip = 0;
+    if (nowFrame < renderedUpTo_) { // it took over from another channel earlier in this chunk
+        skip = static_cast<std::size_t>(renderedUpTo_ - nowFrame);
+        if (skip >= frames)
+            return {};
+        stereoOut += 2 * skip;
+        frames -= skip;
+        nowFrame += static_cast<std::int64_t>(skip);
+    }
+    queuedNext_ = next_.load(std::memory_order_seq_cst);
+    const bool dying = dying_.load(std::memory_order_seq_cst);
+    const bool playing = !dying && state_.load(std::memory_order_acquire) == Playing;
+    const bool seekAsked = requestGeneration_.load(std::memory_order_acquire) != renderGeneration_;
+    if (sounding_ && (!playing || seekAsked))
+        fadeOut(nowFrame);
+    if (seekAsked)
+        commitSeek();
+    const bool tail = mixTail(stereoOut, frames) > 0;
+    Handover handover = playing ? playOn(stereoOut, frames, nowFrame) : Handover{};
+    handover.at += skip;
+    if (playing || tail)
+        renderedUpTo_ = nowFrame + static_cast<std::int64_t>(frames);
+    if (!sounding_ && tailLength_ == 0) {
+        if (audible_.load(std::memory_order_relaxed))
+            audible_.store(false, std::memory_order_seq_cst);
+        if (dying)
+            faded_.store(true, std::memory_order_release);
+    }
+    return handover;
+}
+
+// Starts sounding. A channel being freed never starts: either the control thread sees it audible and
+// lets it fade, or this sees it dying (both accesses are sequentially consistent).
+bool Channel::start() {
+    audible_.store(true, std::memory_order_seq_cst);
+    if (dying_.load(std::memory_order_seq_cst))
+        return false;
+    sounding_ = true;
+    const bool fresh = !everSounded_ && generationFrame_.load(std::memory_order_relaxed) == 0;
+    fadeInDone_ = fresh || gaplessStart_ ? fadeFrames_ : 0;
+    everSounded_ = true;
+    gaplessStart_ = false;
+    return true;
+}
+
+float Channel::fadeInGain() const {
+    return Ramp{fadeInDone_, fadeInDone_ < fadeFrames_ ? fadeFrames_ : 0, false, 1.0f}.gain(0);
+}
+
+float Channel::Ramp::gain(std::size_t frame) const {
+    if (length == 0)
+        return scale;
+    const std::size_t k = done + frame + (falling ? 1 : 0);
+    if (k >= length)
+        return falling ? 0.0f : scale;
+    const float rise =
+        0.5f -
+        0.5f * static_cast<float>(std::cos(M_PI * static_cast<double>(k) / static_cast<double>(length)));
+    return scale * (falling ? 1.0f - rise : rise);
+}
+
+// Renders the next few milliseconds into the tail with a falling ramp, from the level the channel is at
+// (part way up a fade-in, say); the channel then falls silent. What remains of an earlier tail is kept.
+void Channel::fadeOut(std::int64_t nowFrame) {
+    const std::size_t left = tailLength_ - tailRead_;
+    std::memmove(tail_.data(), tail_.data() + 2 * tailRead_, 2 * left * sizeof(float));
+    std::fill(tail_.begin() + static_cast<std::ptrdiff_t>(2 * left), tail_.end(), 0.0f);
+    tailRead_ = 0;
+    const Produced produced =
+        renderAudio(tail_.data(), fadeFrames_, nowFrame, Ramp{0, fadeFrames_, true, fadeInGain()});
+    tailLength_ = std::max(left, produced.frames);
+    sounding_ = false;
+}
+
+std::size_t Channel::mixTail(float* stereoOut, std::size_t frames) {
+    const std::size_t count = std::min(frames, tailLength_ - tailRead_);
+    const float* tail = tail_.data() + 2 * tailRead_;
+    for (std::size_t i = 0; i < 2 * count; ++i)
+        stereoOut[i] += tail[i];
+    tailRead_ += count;
+    if (tailRead_ == tailLength_)
+        tailRead_ = tailLength_ = 0;
+    return count;
+}
+
+// Takes over the request: the decode thread starts on it, and everything that belonged to the audio
+// before it (queued blocks, effect and resampler state, pass and timing counts) goes.
+void Channel::commitSeek() {
+    const std::uint64_t generation = requestGeneration_.load(std::memory_order_acquire);
+    const std::int64_t frame = requestFrame_.load(std::memory_order_relaxed);
+    generationFrame_.store(frame, std::memory_order_relaxed);
+    generation_.store(generation, std::memory_order_release);
+    ring_.wakeProducer();
+    renderGeneration_ = generation;
+    renderPass_ = 0;
+    renderPassMark_.store(passMark(generation, 0), std::memory_order_release);
+    blockOffset_ = 0;
+    pulled_ = 0;
+    outputSource_ = 0.0;
+    passBase_ = 0.0;
+    passFirstFrame_ = static_cast<double>(frame);
+    landed_ = false;
+    wrapCount_ = 0;
+    effects_.reset();
+    if (resampler_)
+        src_reset(resampler_.get());
+    resampling_ = false;
+    sourceFrames_ = 0;
+    dropStaleBlocks();
+}
+
+Channel::Handover Channel::playOn(float* stereoOut, std::size_t frames, std::int64_t nowFrame) {
+    if (!sounding_ && !start())
+        return {};
+    const Ramp ramp{fadeInDone_, fadeInDone_ < fadeFrames_ ? fadeFrames_ : 0, false, 1.0f};
+    const Produced produced = renderAudio(stereoOut, frames, nowFrame, ramp);
+    fadeInDone_ = std::min(fadeFrames_, fadeInDone_ + produced.frames);
+    stalled_.store(produced.frames < frames && !produced.ended, std::memory_order_relaxed);
+    if (produced.ended)
+        return finish(nowFrame + static_cast<std::int64_t>(produced.frames), produced.frames);
+    const bool fadedOut =
+        volume_.target() < 0.0f && volume_.settledAt(nowFrame + static_cast<std::int64_t>(frames));
+    if (fadedOut) { // silent already: no fade needed
+        int playing = Playing;
+        state_.compare_exchange_strong(playing, Stopped, std::memory_order_acq_rel);
+        sounding_ = false;
+    }
+    return {};
+}
+
+// The source ended at device frame endFrame, `at` frames into this render: the pass counts once heard,
+// and a queued channel takes over from that frame.
+Channel::Handover Channel::finish(std::int64_t endFrame, std::size_t at) {
+    passEnds_.append(endFrame);
+    finishedGeneration_.store(renderGeneration_, std::memory_order_release);
+    int playing = Playing;
+    state_.compare_exchange_strong(playing, Stopped, std::memory_order_acq_rel);
+    sounding_ = false;
+    Channel* next = queuedNext_;
+    if (next == nullptr || !next_.compare_exchange_strong(next, nullptr, std::memory_order_seq_cst))
+        return {};
+    next->gaplessStart_ = true;
+    next->state_.store(Playing, std::memory_order_release);
+    return {next, at};
+}
+
+Channel::Produced Channel::renderAudio(float* stereoOut, std::size_t frames, std::int64_t nowFrame,
+                                       const Ramp& ramp) {
+    const double rate = effectiveRate(nowFrame);
+    Produced produced;
+    double ratio = 1.0; // source frames a device frame
+    if (resampler_ && (resampling_ || std::fabs(rate - setup_.deviceRate) > 1e-6)) {
+        resampling_ = true;
+        const double conversion = std::clamp(setup_.deviceRate / rate, 1.0 / 256.0, 256.0);
+        ratio = 1.0 / conversion;
+        produced.frames = resample(scratch_.data(), frames, conversion);
+        produced.ended = produced.frames < frames && sourceFrames_ == 0 && sourceEnded();
+    } else {
+        produced.frames = pull(scratch_.data(), frames);
+        // Looking ahead at a full render finds an end (or a loop's wrap) that falls right after it.
+        produced.ended = !ramp.falling && endsHere();
+    }
+    recordOutput(nowFrame, produced.frames, ratio);
+
+    const auto end = nowFrame + static_cast<std::int64_t>(frames);
+    const float vol0 = std::max(volume_.valueAt(nowFrame), 0.0f);
+    const float vol1 = std::max(volume_.valueAt(end), 0.0f);
+    const float pan0 = std::clamp(pan_.valueAt(nowFrame), -1.0f, 1.0f);
+    const float pan1 = std::clamp(pan_.valueAt(end), -1.0f, 1.0f);
+    Ramp heard = ramp;
+    if (heard.falling)
+        heard.length = produced.frames; // the fade ends at silence even when the source gave less
+    mixToStereo(scratch_.data(), produced.frames, stereoOut, vol0, vol1, pan0, pan1, heard);
+    return produced;
+}
 
 void Channel::dropStaleBlocks() {
     while (DecodedBlock* block = ring_.front()) {
@@ -151,10 +342,19 @@ void Channel::dropStaleBlocks() {
 
 bool Channel::waitForDecoded(std::uint32_t seenProgress) {
     if (!setup_.manualRender || quit_.load(std::memory_order_acquire) ||
-        endedGeneration_.load(std::memory_order_acquire) == renderGeneration_)
+        endedMark_.load(std::memory_order_acquire) == passMark(renderGeneration_, renderPass_))
         return false;
     decodeProgress_.wait(seenProgress, std::memory_order_acquire);
     return true;
+}
+
+// A block of a later pass is a loop's wrap: with a channel queued to follow, the source ends there
+// instead.
+void Channel::beginPass(std::uint32_t pass) {
+    renderPass_ = pass;
+    renderPassMark_.store(passMark(renderGeneration_, pass), std::memory_order_release);
+    if (wrapCount_ < wraps_.size())
+        wraps_[wrapCount_++] = pulled_;
 }
 
 std::size_t Channel::pull(float* out, std::size_t frames) {
@@ -173,6 +373,16 @@ std::size_t Channel::pull(float* out, std::size_t frames) {
             blockOffset_ = 0;
             continue;
         }
+        if (block->pass != renderPass_) {
+            if (queuedNext_ != nullptr)
+                break;
+            beginPass(block->pass);
+        }
+        if (!landed_) { // where the decoder's seek landed
+            landed_ = true;
+            passFirstFrame_ =
+                static_cast<double>(block->startFrame + static_cast<std::int64_t>(blockOffset_));
+        }
         const std::size_t take = std::min(block->frames - blockOffset_, frames - done);
         float* destination = out + done * channels;
         std::memcpy(destination, block->samples + blockOffset_ * channels, take * channels * sizeof(float));
@@ -180,10 +390,7 @@ std::size_t Channel::pull(float* out, std::size_t frames) {
         recordHistory(destination, take);
         blockOffset_ += take;
         done += take;
-        consumedFrame_.store(block->startFrame + static_cast<std::int64_t>(blockOffset_),
-                             std::memory_order_relaxed);
-        consumedSinceSeek_.fetch_add(static_cast<std::int64_t>(take), std::memory_order_relaxed);
-        consumedGeneration_.store(renderGeneration_, std::memory_order_release);
+        pulled_ += static_cast<std::int64_t>(take);
         if (blockOffset_ == block->frames) {
             ring_.popFront();
             blockOffset_ = 0;
@@ -193,9 +400,72 @@ std::size_t Channel::pull(float* out, std::size_t frames) {
 }
 
 bool Channel::sourceEnded() {
-    // The end flag is published after the last block, so an ended generation with an empty ring has
-    // nothing more to come. An empty ring alone is only an underrun.
-    return endedGeneration_.load(std::memory_order_acquire) == renderGeneration_ && ring_.front() == nullptr;
+    // The end mark is published after the last block, so a dry decoder with an empty ring has nothing
+    // more to come. An empty ring alone is only an underrun.
+    const bool dry = endedMark_.load(std::memory_order_acquire) == passMark(renderGeneration_, renderPass_);
+    const DecodedBlock* block = ring_.front();
+    if (block == nullptr)
+        return dry;
+    return block->generation == renderGeneration_ && block->pass != renderPass_ && queuedNext_ != nullptr;
+}
+
+// After a render that took all it asked for: whether the source ends right there. A loop's wrap found
+// there is taken at once, so its pass counts from this very frame. Manual rendering waits for the
+// decoder's answer; a device never waits and finds the end one render later.
+bool Channel::endsHere() {
+    for (;;) {
+        const std::uint32_t progress = decodeProgress_.load(std::memory_order_acquire);
+        const bool dry =
+            endedMark_.load(std::memory_order_acquire) == passMark(renderGeneration_, renderPass_);
+        const DecodedBlock* block = ring_.front();
+        if (block != nullptr && block->generation != renderGeneration_) {
+            ring_.popFront();
+            blockOffset_ = 0;
+            continue;
+        }
+        if (block != nullptr) {
+            if (block->pass == renderPass_)
+                return false;
+            if (queuedNext_ != nullptr)
+                return true;
+            beginPass(block->pass);
+            return false;
+        }
+        if (dry)
+            return true;
+        if (!waitForDecoded(progress))
+            return false;
+    }
+}
+
+// Records where the output stood: one timing segment for each stretch without a loop's wrap, and the
+// device frame of each wrap played out.
+void Channel::recordOutput(std::int64_t deviceFrame, std::size_t frames, double ratio) {
+    while (wrapCount_ > 0) {
+        const double until = (static_cast<double>(wraps_[0]) - outputSource_) / ratio;
+        if (until > static_cast<double>(frames))
+            break;
+        const auto before =
+            static_cast<std::size_t>(std::clamp(std::ceil(until), 0.0, static_cast<double>(frames)));
+        appendSegment(deviceFrame, before, ratio);
+        deviceFrame += static_cast<std::int64_t>(before);
+        frames -= before;
+        passEnds_.append(deviceFrame);
+        passBase_ = static_cast<double>(wraps_[0]);
+        passFirstFrame_ = 0.0;
+        std::copy(wraps_.begin() + 1, wraps_.begin() + static_cast<std::ptrdiff_t>(wrapCount_),
+                  wraps_.begin());
+        --wrapCount_;
+    }
+    appendSegment(deviceFrame, frames, ratio);
+}
+
+void Channel::appendSegment(std::int64_t deviceFrame, std::size_t frames, double ratio) {
+    if (frames == 0)
+        return;
+    timing_.append({deviceFrame, passFirstFrame_ + outputSource_ - passBase_, ratio,
+                    static_cast<std::int64_t>(frames), renderGeneration_});
+    outputSource_ += ratio * static_cast<double>(frames);
 }
 
 // Converts the channel's audio to the device rate. The resampler is told the input ended only when
@@ -244,12 +514,12 @@ void Channel::recordHistory(const float* samples, std::size_t frames) {
 }
 
 void Channel::mixToStereo(const float* samples, std::size_t frames, float* out, float vol0, float vol1,
-                          float pan0, float pan1) const {
+                          float pan0, float pan1, const Ramp& ramp) const {
     const auto channels = static_cast<std::size_t>(channels_);
     const float step = frames > 1 ? 1.0f / static_cast<float>(frames) : 0.0f;
     for (std::size_t i = 0; i < frames; ++i) {
         const float t = static_cast<float>(i) * step;
-        const float volume = vol0 + (vol1 - vol0) * t;
+        const float volume = (vol0 + (vol1 - vol0) * t) * ramp.gain(i);
         const float pan = pan0 + (pan1 - pan0) * t;
         const float* frame = samples + i * channels;
         float left = frame[0];
@@ -269,50 +539,6 @@ void Channel::mixToStereo(const float* samples, std::size_t frames, float* out, 
     }
 }
 
-void Channel::render(float* stereoOut, std::size_t frames, std::int64_t nowFrame) {
-    const std::uint64_t generation = generation_.load(std::memory_order_acquire);
-    if (generation != renderGeneration_) {
-        renderGeneration_ = generation;
-        blockOffset_ = 0;
-        consumedSinceSeek_.store(0, std::memory_order_relaxed);
-        effects_.reset();
-        if (resampler_)
-            src_reset(resampler_.get());
-        resampling_ = false;
-        sourceFrames_ = 0;
-    }
-    if (state_.load(std::memory_order_acquire) != Playing) {
-        dropStaleBlocks();
-        return;
-    }
-
-    frames = std::min(frames, maxRenderFrames);
-    const auto end = nowFrame + static_cast<std::int64_t>(frames);
-    const float vol0 = std::max(volume_.valueAt(nowFrame), 0.0f);
-    const float vol1 = std::max(volume_.valueAt(end), 0.0f);
-    const float pan0 = std::clamp(pan_.valueAt(nowFrame), -1.0f, 1.0f);
-    const float pan1 = std::clamp(pan_.valueAt(end), -1.0f, 1.0f);
-
-    const double rate = effectiveRate(nowFrame);
-    std::size_t produced = 0;
-    if (resampler_ && (resampling_ || std::fabs(rate - setup_.deviceRate) > 1e-6)) {
-        resampling_ = true;
-        const double ratio = std::clamp(setup_.deviceRate / rate, 1.0 / 256.0, 256.0);
-        produced = resample(scratch_.data(), frames, ratio);
-    } else {
-        produced = pull(scratch_.data(), frames);
-    }
-    mixToStereo(scratch_.data(), produced, stereoOut, vol0, vol1, pan0, pan1);
-
-    const bool ended = endedGeneration_.load(std::memory_order_acquire) == renderGeneration_;
-    stalled_.store(produced < frames && !ended, std::memory_order_relaxed);
-    const bool fadedOut = volume_.target() < 0.0f && volume_.settledAt(end);
-    if ((produced < frames && sourceEnded() && sourceFrames_ == 0) || fadedOut) {
-        int playing = Playing;
-        state_.compare_exchange_strong(playing, Stopped, std::memory_order_acq_rel);
-    }
-}
-
 // ---- control thread -------------------------------------------------------------------------
 
 double Channel::effectiveRate(std::int64_t frame) const {
@@ -324,10 +550,15 @@ double Channel::latencySourceFrames(std::int64_t latencyDeviceFrames) const {
     return static_cast<double>(latencyDeviceFrames) * static_cast<double>(rate_) / setup_.deviceRate;
 }
 
+void Channel::requestSeek(std::int64_t frame) {
+    requestFrame_.store(frame, std::memory_order_relaxed);
+    requestGeneration_.fetch_add(1, std::memory_order_release);
+}
+
 bool Channel::play(bool restart) {
-    const bool finished = !loops_ && endedGeneration_.load(std::memory_order_acquire) ==
-                                         generation_.load(std::memory_order_acquire);
-    if (restart || (finished && state_.load() == Stopped))
+    const bool finished = finishedGeneration_.load(std::memory_order_acquire) ==
+                          requestGeneration_.load(std::memory_order_relaxed);
+    if (restart || (finished && state_.load(std::memory_order_acquire) == Stopped))
         requestSeek(0);
     state_.store(Playing, std::memory_order_release);
     return true;
@@ -338,12 +569,34 @@ bool Channel::pause() {
     return state_.compare_exchange_strong(playing, Paused, std::memory_order_acq_rel);
 }
 
-bool Channel::stop(std::int64_t latencyDeviceFrames) {
+bool Channel::stop(std::int64_t heard) {
     // Playback resumes from what was last heard; the queued audio and the effects' state go.
-    const std::int64_t heard = positionBytes(latencyDeviceFrames) / bytesPerFrame();
+    const std::int64_t frame = heardFrame(heard);
     state_.store(Stopped, std::memory_order_release);
-    requestSeek(heard);
+    requestSeek(frame);
     return true;
+}
+
+void Channel::forgetNext(Channel* gone) {
+    Channel* expected = gone;
+    next_.compare_exchange_strong(expected, nullptr, std::memory_order_seq_cst);
+}
+
+bool Channel::beginDying() {
+    next_.store(nullptr, std::memory_order_seq_cst);
+    dying_.store(true, std::memory_order_seq_cst);
+    return audible_.load(std::memory_order_seq_cst);
+}
+
+bool Channel::decodeEnded() const {
+    const auto generation = static_cast<std::uint32_t>(requestGeneration_.load(std::memory_order_acquire));
+    const std::uint64_t end = passEndMark_.load(std::memory_order_acquire);
+    if (static_cast<std::uint32_t>(end >> 32) != generation)
+        return false;
+    const std::uint64_t rendering = renderPassMark_.load(std::memory_order_acquire);
+    const std::uint32_t pass =
+        static_cast<std::uint32_t>(rendering >> 32) == generation ? static_cast<std::uint32_t>(rendering) : 0;
+    return static_cast<std::uint32_t>(end) >= pass;
 }
 
 std::uint32_t Channel::activity() const {
@@ -361,18 +614,17 @@ std::int64_t Channel::lengthBytes() const {
     return lengthFrames_ < 0 ? -1 : lengthFrames_ * bytesPerFrame();
 }
 
-std::int64_t Channel::positionBytes(std::int64_t latencyDeviceFrames) const {
-    const std::uint64_t generation = generation_.load(std::memory_order_acquire);
-    const std::int64_t start = generationFrame_.load(std::memory_order_relaxed);
-    std::int64_t frame = start;
-    if (consumedGeneration_.load(std::memory_order_acquire) == generation) {
-        const auto latency = static_cast<std::int64_t>(latencySourceFrames(latencyDeviceFrames));
-        // Until more than the output's latency has been consumed since the seek, the seek target
-        // is what is heard; afterwards, what was consumed minus what is still queued.
-        if (consumedSinceSeek_.load(std::memory_order_relaxed) > latency)
-            frame = std::max<std::int64_t>(consumedFrame_.load(std::memory_order_relaxed) - latency, 0);
-    }
-    return frame * bytesPerFrame();
+// The source frame heard at device frame `heard`: the seek target until the first audio from it is
+// heard, then where the timing of the rendered audio puts it.
+std::int64_t Channel::heardFrame(std::int64_t heard) const {
+    const std::uint64_t generation = requestGeneration_.load(std::memory_order_acquire);
+    const std::int64_t target = requestFrame_.load(std::memory_order_relaxed);
+    const std::optional<double> source = timing_.sourceAt(heard, generation);
+    return source ? std::max<std::int64_t>(static_cast<std::int64_t>(std::floor(*source)), 0) : target;
+}
+
+std::int64_t Channel::positionBytes(std::int64_t heard) const {
+    return heardFrame(heard) * bytesPerFrame();
 }
 
 bool Channel::setPositionBytes(std::uint64_t bytes) {

@@ -37,6 +37,9 @@ public:
 
     // Moves so the next read starts at `frame` (0 <= frame <= length). False when it cannot.
     virtual bool seek(std::int64_t frame) = 0;
+    // Where the last successful seek to `asked` put the next read. A decoder that can only land on
+    // certain points (a tracker module lands on a pattern row) says where it landed.
+    virtual std::int64_t seekLanded(std::int64_t asked) const { return asked; }
 
     // Metadata the decoder itself knows (tracker modules: "title", "artist"); empty otherwise.
     virtual std::string metadata(std::string_view /*key*/) const { return {}; }

@@ -140,6 +140,7 @@ bool Engine::free() {
         slot.store(nullptr, std::memory_order_release);
     effects_.clear();
     channels_.clear();
+    dying_.clear();
     retired_.clear();
     output_.reset();
     initialised_ = false;
@@ -219,23 +220,46 @@ bool Engine::freeChannel(Handle handle, bool music) {
     const auto it = channels_.find(handle);
     if (it == channels_.end() || it->second->isMusic() != music)
         return false;
-    // The slot store and the epoch load are sequentially consistent, as are render's slot loads and
-    // epoch increment: either a render call sees the cleared slot, or its increment comes after the
-    // epoch read here. So a channel whose epoch has since moved on is no longer in use.
-    for (auto& slot : slots_)
-        if (slot.load(std::memory_order_relaxed) == it->second.get())
-            slot.store(nullptr, std::memory_order_seq_cst);
-    std::erase_if(effects_, [&](const auto& entry) { return entry.second.channel == handle; });
-    it->second->beginShutdown();
-    // A render that began before the slot was cleared may still use the channel: keep it until the
-    // output thread has completed a render call since.
-    if (output_ && output_->running())
-        retired_.push_back({std::move(it->second), renderEpoch_.load(std::memory_order_seq_cst)});
+    std::unique_ptr<Channel> channel = std::move(it->second);
     channels_.erase(it);
+    for (auto& [other, queuing] : channels_)
+        queuing->forgetNext(channel.get());
+    std::erase_if(effects_, [&](const auto& entry) { return entry.second.channel == handle; });
+    // A channel being heard fades out on the output thread first, where something renders: the device
+    // or, without one, the caller.
+    const bool rendered = !output_ || output_->running();
+    if (channel->beginDying() && rendered)
+        dying_.push_back(std::move(channel));
+    else
+        retire(std::move(channel));
     return true;
 }
 
+// Takes a channel out of the mix. The slot store and the epoch load are sequentially consistent, as
+// are render's slot and queue loads and its epoch increment: either a render call sees the cleared slot
+// (and queue), or its increment comes after the epoch read here. So a channel whose epoch has since
+// moved on is no longer in use.
+void Engine::retire(std::unique_ptr<Channel> channel) {
+    for (auto& slot : slots_)
+        if (slot.load(std::memory_order_relaxed) == channel.get())
+            slot.store(nullptr, std::memory_order_seq_cst);
+    channel->beginShutdown();
+    // A render that began before the slot was cleared may still use the channel: keep it until the
+    // output thread has completed a render call since.
+    if (output_ && output_->running())
+        retired_.push_back({std::move(channel), renderEpoch_.load(std::memory_order_seq_cst)});
+}
+
 void Engine::collectRetired() {
+    const bool rendered = !output_ || output_->running();
+    for (auto it = dying_.begin(); it != dying_.end();) {
+        if (!rendered || (*it)->fadedOut()) {
+            retire(std::move(*it));
+            it = dying_.erase(it);
+        } else {
+            ++it;
+        }
+    }
     const std::uint64_t epoch = renderEpoch_.load(std::memory_order_acquire);
     const bool idle = !output_ || !output_->running();
     std::erase_if(retired_, [&](const Retired& r) { return idle || epoch > r.epoch; });
@@ -257,6 +281,35 @@ std::int64_t Engine::latencyFrames() const {
     return output_ ? output_->latencyFrames() : 0;
 }
 
+// The device frame being heard: frames rendered minus those still queued at the device. A device that
+// plays each call's frames out steadily is followed between calls by the clock, never further than the
+// last call's frames (so never ahead of what was rendered), and the answer never goes backwards.
+std::int64_t Engine::heardFrame() {
+    std::int64_t heard = deviceFrames_.load(std::memory_order_acquire);
+    if (output_) {
+        heard -= output_->latencyFrames();
+        for (int attempt = 0; attempt < 8 && output_->playsOutSteadily(); ++attempt) {
+            const std::uint32_t serial = stampSerial_.load(std::memory_order_acquire);
+            if (serial & 1u)
+                continue;
+            const std::int64_t frames = stampFrames_.load(std::memory_order_acquire);
+            const std::int64_t began = stampNanos_.load(std::memory_order_acquire);
+            const std::int64_t length = stampLength_.load(std::memory_order_acquire);
+            if (stampSerial_.load(std::memory_order_relaxed) != serial)
+                continue;
+            const auto nanos = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count();
+            const double played = static_cast<double>(nanos - began) * rate_ / 1e9;
+            heard = frames - output_->latencyFrames() +
+                    std::clamp<std::int64_t>(static_cast<std::int64_t>(played), 0, length);
+            break;
+        }
+    }
+    lastHeard_ = std::max(heard, lastHeard_);
+    return lastHeard_;
+}
+
 bool Engine::channelPlay(Handle handle, bool restart) {
     Channel* channel = find(handle);
     return channel && channel->play(restart);
@@ -269,7 +322,7 @@ bool Engine::channelPause(Handle handle) {
 
 bool Engine::channelStop(Handle handle) {
     Channel* channel = find(handle);
-    return channel && channel->stop(latencyFrames());
+    return channel && channel->stop(heardFrame());
 }
 
 std::uint32_t Engine::channelIsActive(Handle handle) {
@@ -284,12 +337,37 @@ std::int64_t Engine::channelGetLength(Handle handle, std::uint32_t mode) {
 
 std::int64_t Engine::channelGetPosition(Handle handle, std::uint32_t mode) {
     Channel* channel = find(handle);
-    return channel && mode == kPosByte ? channel->positionBytes(latencyFrames()) : -1;
+    return channel && mode == kPosByte ? channel->positionBytes(heardFrame()) : -1;
 }
 
 bool Engine::channelSetPosition(Handle handle, std::uint64_t position, std::uint32_t mode) {
     Channel* channel = find(handle);
     return channel && mode == kPosByte && channel->setPositionBytes(position);
+}
+
+bool Engine::channelSetNext(Handle handle, Handle next) {
+    Channel* channel = find(handle);
+    if (!channel)
+        return false;
+    if (next == 0) {
+        channel->setNext(nullptr);
+        return true;
+    }
+    Channel* following = find(next);
+    if (!following || following == channel || following->isPlaying())
+        return false;
+    channel->setNext(following);
+    return true;
+}
+
+std::uint64_t Engine::channelPassesHeard(Handle handle) {
+    Channel* channel = find(handle);
+    return channel ? channel->passesHeard(heardFrame()) : 0;
+}
+
+bool Engine::channelDecodeEnded(Handle handle) {
+    Channel* channel = find(handle);
+    return channel && channel->decodeEnded();
 }
 
 double Engine::channelBytes2Seconds(Handle handle, std::int64_t bytes) {
@@ -413,17 +491,40 @@ void Engine::render(float* stereo, std::size_t frames) {
         const std::int64_t clock = deviceFrames_.load(std::memory_order_relaxed);
         for (auto& slot : slots_)
             if (Channel* channel = slot.load(std::memory_order_seq_cst))
-                channel->render(stereo + 2 * done, chunk, clock);
+                renderChain(channel, stereo + 2 * done, chunk, clock);
         deviceFrames_.store(clock + static_cast<std::int64_t>(chunk), std::memory_order_release);
         done += chunk;
     }
     for (std::size_t i = 0; i < 2 * frames; ++i)
         stereo[i] = std::clamp(stereo[i], -1.0f, 1.0f);
+    stampRender(deviceFrames_.load(std::memory_order_relaxed),
+                std::chrono::duration_cast<std::chrono::nanoseconds>(started.time_since_epoch()).count(),
+                frames);
     cpuNanos_.fetch_add(
         std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - started)
             .count(),
         std::memory_order_relaxed);
     renderEpoch_.fetch_add(1, std::memory_order_seq_cst);
+}
+
+// Renders a channel and, when it ends inside the chunk, each channel queued to follow it from the
+// frame where the one before ended.
+void Engine::renderChain(Channel* channel, float* stereo, std::size_t frames, std::int64_t clock) {
+    std::size_t offset = 0;
+    for (std::size_t hops = 0; channel != nullptr && hops <= maxChannels; ++hops) {
+        const Channel::Handover handover =
+            channel->render(stereo + 2 * offset, frames - offset, clock + static_cast<std::int64_t>(offset));
+        offset += handover.at;
+        channel = handover.next;
+    }
+}
+
+void Engine::stampRender(std::int64_t framesAfter, std::int64_t startNanos, std::size_t frames) {
+    stampSerial_.fetch_add(1, std::memory_order_acq_rel); // odd: being written
+    stampFrames_.store(framesAfter, std::memory_order_release);
+    stampNanos_.store(startNanos, std::memory_order_release);
+    stampLength_.store(static_cast<std::int64_t>(frames), std::memory_order_release);
+    stampSerial_.fetch_add(1, std::memory_order_release);
 }
 
 } // namespace orvu::engine

@@ -11,6 +11,10 @@
 //   initialises with initManual() calls render() itself, on the control thread; render then waits
 //   for decoded data, so the result is deterministic.
 // - Each channel decodes on a thread of its own; nothing calls back into the player.
+// - Positions and pass counts are what is heard: the frames rendered minus the output's latency,
+//   followed between two device callbacks by the clock.
+// - Freeing a channel that is heard takes its handle away at once; the output thread fades its sound
+//   out over a few milliseconds and the engine lets it go after that.
 // Failure values: handles are 0, lengths and positions -1, seconds negative, booleans false.
 // A call on handle 0 or a freed handle fails and changes nothing; handles are never reused.
 #pragma once
@@ -88,6 +92,18 @@ public:
     std::int64_t channelGetLength(Handle handle, std::uint32_t mode);
     std::int64_t channelGetPosition(Handle handle, std::uint32_t mode);
     bool channelSetPosition(Handle handle, std::uint64_t position, std::uint32_t mode);
+    // `next` follows `handle` without a gap: when handle's decoder reaches its real end of stream and
+    // its last frame has been rendered, next's first frame follows in the same render call; handle then
+    // stops and next plays (next's volume, pan, rate and effects are whatever the caller set on it).
+    // A channel with a queued next does not loop. next 0 clears the queue. False when a handle is bad,
+    // they are the same channel, or next is playing. Freeing either channel clears the queue safely.
+    bool channelSetNext(Handle handle, Handle next);
+    // How many times the heard position has passed the end of a pass of this channel: each loop's
+    // wrap and the final end count once they have been heard (after the output latency). 0 on a bad handle.
+    std::uint64_t channelPassesHeard(Handle handle);
+    // True once the decoder has reached the real end of the current pass (what remains is queued
+    // audio); false again after a seek or a restart. Lets the caller open the next channel in time.
+    bool channelDecodeEnded(Handle handle);
     double channelBytes2Seconds(Handle handle, std::int64_t bytes);
     std::int64_t channelSeconds2Bytes(Handle handle, double seconds);
     bool channelSetAttribute(Handle handle, std::uint32_t attribute, float value);
@@ -130,10 +146,14 @@ private:
     Handle adopt(std::unique_ptr<Decoder> decoder, std::uint32_t flags, const std::string& name, bool music);
     Handle addChannel(std::unique_ptr<Channel> channel);
     bool freeChannel(Handle handle, bool music);
+    void retire(std::unique_ptr<Channel> channel);
     void collectRetired();
     std::unique_ptr<Decoder> openWithin(Opener open);
     void joinOpeners(bool evenUnfinished);
     std::int64_t latencyFrames() const;
+    std::int64_t heardFrame();
+    void renderChain(Channel* channel, float* stereo, std::size_t frames, std::int64_t clock);
+    void stampRender(std::int64_t framesAfter, std::int64_t startNanos, std::size_t frames);
     std::int64_t now() const { return deviceFrames_.load(std::memory_order_acquire); }
     Handle nextHandle() { return nextHandle_++; }
     static void renderEntry(void* engine, float* stereo, std::size_t frames);
@@ -157,6 +177,7 @@ private:
         std::uint64_t epoch;
     };
     std::vector<Retired> retired_;
+    std::vector<std::unique_ptr<Channel>> dying_; // freed, still in their slots while they fade out
     std::unique_ptr<Output> output_;
     std::unique_ptr<Spectrum> spectrum_;
     std::unique_ptr<CdDoor> cd_;
@@ -167,6 +188,14 @@ private:
     std::atomic<std::int64_t> deviceFrames_{0}; // frames rendered since init: the clock of slides
     std::atomic<std::uint64_t> renderEpoch_{0}; // render calls completed
     std::atomic<std::int64_t> cpuNanos_{0};     // decoding and rendering time
+    // The last render call, for the frame heard between calls: a sequence counter (odd while written),
+    // the frames rendered once it was done, when it began (steady clock) and how many it rendered.
+    std::atomic<std::uint32_t> stampSerial_{0};
+    std::atomic<std::int64_t> stampFrames_{0};
+    std::atomic<std::int64_t> stampNanos_{0};
+    std::atomic<std::int64_t> stampLength_{0};
+
+    std::int64_t lastHeard_ = 0; // control thread: the heard frame never goes backwards
 
     // getCPU's smoothing, control thread only.
     std::int64_t cpuLastNanos_ = 0;

@@ -62,6 +62,7 @@ public:
     }
     bool running() const override { return running_; }
     std::int64_t latencyFrames() const override { return latency_; }
+    bool playsOutSteadily() const override { return true; }
 
 private:
     static void callback(void* self, Uint8* stream, int bytes) {

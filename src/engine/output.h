@@ -22,6 +22,10 @@ public:
     virtual bool running() const = 0;
     // Frames between the mix and the listener's ears.
     virtual std::int64_t latencyFrames() const = 0;
+    // True when the device plays each render call's frames out steadily until the next call, so the
+    // frame being heard between two calls follows the clock; false when each call's frames count as
+    // heard at once (the no-sound clock).
+    virtual bool playsOutSteadily() const { return false; }
 };
 
 // The system's default output device; nullptr when there is none.

@@ -53,7 +53,8 @@ private:
 
 float sineSample(const SineSpec& sine, std::int64_t frame) {
     return sine.amplitude *
-           static_cast<float>(std::sin(2.0 * M_PI * sine.frequency * static_cast<double>(frame) / sine.rate));
+           static_cast<float>(
+               std::sin(2.0 * M_PI * sine.frequency * static_cast<double>(frame + sine.offset) / sine.rate));
 }
 
 std::unique_ptr<engine::Decoder> makeSineDecoder(const SineSpec& sine) {

@@ -90,13 +90,18 @@ public:
         if (frame < 0 || frame > length_)
             return false;
         try {
-            module_->set_position_seconds(static_cast<double>(frame) / kMusicRate);
-            position_ = frame;
+            // The module lands on the start of the pattern row that holds the time asked for.
+            const double landed = module_->set_position_seconds(static_cast<double>(frame) / kMusicRate);
+            position_ = std::isfinite(landed)
+                            ? std::clamp<std::int64_t>(std::llround(landed * kMusicRate), 0, length_)
+                            : frame;
             return true;
         } catch (...) {
             return false;
         }
     }
+
+    std::int64_t seekLanded(std::int64_t /*asked*/) const override { return position_; }
 
     std::string metadata(std::string_view key) const override {
         if (key == "title")
