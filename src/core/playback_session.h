@@ -1,5 +1,6 @@
 // Purpose: the playback session, the windows' one door to the engine: the current channel, its ten
-// equalizer bands, reverb and echo with their parameter records, and the steps of loading a track.
+// equalizer bands, reverb and echo with their parameter records, the steps of loading a track, and the
+// channel prepared to follow the current one without a gap.
 #pragma once
 
 #include "engine/engine_types.h"
@@ -43,7 +44,18 @@ public:
     // takes it. The new channel starts silent: the load's volume step sets its level. A file that
     // cannot be opened leaves Channel 0.
     void open(const QString& path);
-    void release(); // frees the current channel, stream or music
+    void release(); // frees the current channel, stream or music, and the prepared one
+
+    // Opens path as the channel to follow the current one: it gets the current effects, band gains and
+    // volume, decodes ahead, and the engine starts it on the frame after the current channel's last.
+    // Replaces a channel prepared before. False when the file cannot be opened.
+    bool prepareNext(const QString& path);
+    const QString& nextPath() const { return nextPath_; } // empty when nothing is prepared
+    void dropNext();
+    // When a channel was prepared for path, it becomes the current channel and the old one is freed;
+    // it plays on from where the engine started it, or starts now when the engine never did. False
+    // when nothing was prepared for path.
+    bool adoptNext(const QString& path);
     // Ten equalizer bands and the effects on the current channel, each band at its remembered gain.
     void AttachEqualizer();
     // Reverb and echo on the current channel, and the six remembered effect positions applied.
@@ -63,8 +75,27 @@ public:
     void setEchoFeedback(int position);
 
 private:
+    // The handles one channel's load creates.
+    struct ChannelHandles {
+        engine::Handle channel = 0;
+        std::array<engine::Handle, bandCount> eq{};
+        engine::Handle reverb = 0;
+        engine::Handle echo = 0;
+    };
+    ChannelHandles current() const;
+    void makeCurrent(const ChannelHandles& handles);
+    engine::Handle openChannel(const QString& path);
+    void freeChannel(engine::Handle channel);
+    void attachEqualizerAndFx();
+    // Runs a setter on the current channel, then on the prepared one, so both sound alike.
+    template <typename Apply>
+    void forEachChannel(Apply apply);
+
     std::array<int, bandCount> bandGains_{};
     EffectPositions effects_;
+    int volume_ = 100;
+    ChannelHandles next_;
+    QString nextPath_;
 };
 
 } // namespace orvu

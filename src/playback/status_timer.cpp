@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QTimer>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -43,6 +44,10 @@ constexpr std::array<MeterBin, 4> meterBins = {{
     {&TForm1::sg5, 67},
 }};
 
+// How long before the estimated end of a track the next one is opened; a track whose decoder ends
+// sooner than its estimate is caught by the decoder's own end.
+constexpr double followLeadSeconds = 3.0;
+
 } // namespace
 
 void TForm1::tmr1Timer() {
@@ -72,19 +77,55 @@ void TForm1::tmr1Timer() {
         lbl1->setText(state.CurrentName + QStringLiteral(" | ") + stateText + QStringLiteral("( ") +
                       QString::number(sg1->percentDone()) + QStringLiteral("% )"));
 
-    if (scrlbr1->position() == scrlbr1->maximum() - 1 && lst1->count() > 0) {
-        if (lst1->itemIndex() == -1)
-            lst1->setItemIndex(0);
-        if (lst1->itemText(lst1->itemIndex()) == displayName(state.CurrentFile))
-            btn9Click();
-        else
-            lst1DblClick();
-    }
+    prepareFollowingEntry();
+    if (Bass.channelPassesHeard(session.Channel) > 0)
+        endOfTrack();
 
     lbl15->setText(QStringLiteral("PL : %1/%2").arg(lst1->itemIndex() + 1).arg(lst1->count()));
     if (!tmr3->isActive() && Bass.channelIsActive(session.Channel) == engine::kActivePlaying)
         tmr3->start(); // the level meters wake again once a track plays
     lbl22->setText(QStringLiteral("CPU : ") + cpuText(Bass.getCPU()) + u'%');
+}
+
+void TForm1::endOfTrack() {
+    if (lst1->count() == 0)
+        return;
+    endingTrack_ = true;
+    if (lst1->itemIndex() == -1)
+        lst1->setItemIndex(0);
+    if (lst1->itemText(lst1->itemIndex()) == displayName(state.CurrentFile))
+        btn9Click();
+    else
+        lst1DblClick();
+    endingTrack_ = false;
+}
+
+int TForm1::entryAfterCurrent() const {
+    const int count = lst1->count();
+    if (count == 0)
+        return -1;
+    const int selected = std::max(lst1->itemIndex(), 0);
+    if (lst1->itemText(selected) != displayName(state.CurrentFile))
+        return selected;
+    return selected == count - 1 ? 0 : selected + 1;
+}
+
+void TForm1::prepareFollowingEntry() {
+    const std::uint32_t activity = Bass.channelIsActive(session.Channel);
+    if (activity == engine::kActiveStopped || activity == engine::kActivePaused)
+        return;
+    const std::int64_t length = Bass.channelGetLength(session.Channel, engine::kPosByte);
+    const std::int64_t position = Bass.channelGetPosition(session.Channel, engine::kPosByte);
+    const bool nearEnd = Bass.channelDecodeEnded(session.Channel) ||
+                         (length >= 0 && position >= 0 &&
+                          Bass.channelBytes2Seconds(session.Channel, length - position) <= followLeadSeconds);
+    const int entry = entryAfterCurrent();
+    const QString path = entry < 0 ? QString() : playlist.path(entry);
+    if (path != session.nextPath())
+        session.dropNext();
+    if (!nearEnd || path.isEmpty() || path == session.nextPath() || path == unplayableNext_)
+        return;
+    unplayableNext_ = session.prepareNext(path) ? QString() : path;
 }
 
 void TForm1::tmr3Timer() {

@@ -30,16 +30,23 @@ void TForm1::lst1DblClick() {
     if (index >= 0 && loadEntry(index) == LoadResult::Failed)
         return;
     scrlbr2Change();
+    ApplyGenrePreset();
 }
 
 TForm1::LoadResult TForm1::loadEntry(int index) {
     state.CurrentFile = playlist.path(index);
+    unplayableNext_.clear();
     if (!state.CurrentFile.isEmpty())
         state.CurrentName = currentName(displayName(state.CurrentFile));
-    session.open(state.CurrentFile);
+    // At the end of a track, the entry prepared to follow it already plays, joined without a gap.
+    const bool followed = endingTrack_ && session.adoptNext(state.CurrentFile);
+    if (!followed)
+        session.open(state.CurrentFile);
     lbl1->setText(displayName(state.CurrentFile));
-    session.AttachEqualizer();
-    Bass.channelPlay(session.Channel, false);
+    if (!followed) {
+        session.AttachEqualizer();
+        Bass.channelPlay(session.Channel, false);
+    }
     tmr3->start();
 
     if (!applyLength()) {

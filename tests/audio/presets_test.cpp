@@ -108,12 +108,11 @@ protected:
         file.save();
         return path;
     }
-    // Loads a track as a double click does, then the genre auto-preset step that ends every load.
+    // Loads a track as a double click does; the genre auto-preset step ends the load.
     void loadTrack(const QString& path) {
         w->AddPlaylistEntry(path);
         w->lst1->setItemIndex(w->lst1->count() - 1);
         w->lst1DblClick();
-        w->ApplyGenrePreset();
     }
 
     orvu::test::TempDir emptyDirectory;

@@ -3,8 +3,14 @@
 #include "core/playback_session.h"
 #include "engine/engine.h"
 #include "support/signal.h"
+#include "support/temp_dir.h"
+#include "support/wav_writer.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
 
 using namespace orvu;
 
@@ -72,6 +78,63 @@ TEST_F(PlaybackSessionTest, UnplayableFileLeavesNoChannel) {
     session.AttachEqualizer();
     session.setBandGain(0, 3);
     EXPECT_EQ(session.bandGain(0), 3);
+}
+
+// The prepared channel sounds as the current one does, even for a setter called after it was prepared,
+// and follows it on the next frame: two files cut from one tone render as the uncut tone. Once the
+// first's end has been heard, the prepared channel becomes current.
+TEST_F(PlaybackSessionTest, PreparedChannelFollowsWithoutAGap) {
+    constexpr long rate = 44100;
+    constexpr long cut = 12347; // not a multiple of any block or chunk size
+    constexpr long total = 30011;
+    test::TempDir dir;
+    const QString first = dir.file(QStringLiteral("first.wav"));
+    const QString second = dir.file(QStringLiteral("second.wav"));
+    const test::WavSpec tone{.seconds = double(cut) / rate, .rate = rate, .channels = 2, .frequency = 1000.0};
+    test::writeWav(first, tone);
+    test::WavSpec rest = tone;
+    rest.seconds = double(total - cut) / rate;
+    rest.firstFrame = cut;
+    test::writeWav(second, rest);
+
+    session.open(first);
+    session.AttachEqualizer();
+    session.setVolume(100);
+    const engine::Handle firstChannel = session.Channel;
+    engine.channelPlay(firstChannel, false);
+    ASSERT_TRUE(session.prepareNext(second));
+    EXPECT_EQ(session.nextPath(), second);
+    EXPECT_FALSE(session.adoptNext(first)); // prepared for another file
+    session.setVolume(50);
+
+    std::vector<float> out(static_cast<std::size_t>(total + 3000) * 2);
+    for (std::size_t done = 0; done < out.size() / 2; done += 1000)
+        engine.render(out.data() + done * 2, std::min<std::size_t>(1000, out.size() / 2 - done));
+    for (long n = 0; n < total + 3000; ++n) {
+        const double tone =
+            n < total ? std::lround(0.5 * std::sin(2.0 * M_PI * 1000.0 * n / rate) * 32767.0) : 0;
+        const double expected = 0.5 * tone / 32768.0;
+        ASSERT_NEAR(out[static_cast<std::size_t>(n) * 2], expected, 1e-4) << "frame " << n;
+        ASSERT_NEAR(out[static_cast<std::size_t>(n) * 2 + 1], expected, 1e-4) << "frame " << n;
+    }
+
+    EXPECT_EQ(engine.channelPassesHeard(firstChannel), 1u);
+    ASSERT_TRUE(session.adoptNext(second));
+    EXPECT_NE(session.Channel, firstChannel);
+    EXPECT_TRUE(session.nextPath().isEmpty());
+    EXPECT_EQ(engine.channelPassesHeard(session.Channel), 1u);                  // the second has ended too
+    EXPECT_EQ(engine.channelIsActive(session.Channel), engine::kActiveStopped); // and does not start over
+    EXPECT_EQ(engine.channelIsActive(firstChannel), engine::kActiveStopped);    // freed
+
+    // Prepared only after the current channel ended, nothing started it: adopting it does.
+    session.open(first);
+    session.AttachEqualizer();
+    engine.channelPlay(session.Channel, false);
+    for (long done = 0; done < cut + 2000; done += 1000)
+        engine.render(out.data(), 1000);
+    ASSERT_TRUE(session.prepareNext(second));
+    ASSERT_TRUE(session.adoptNext(second));
+    EXPECT_EQ(engine.channelIsActive(session.Channel), engine::kActivePlaying);
 }
 
 } // namespace

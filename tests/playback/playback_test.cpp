@@ -11,6 +11,7 @@
 #include "support/signal.h"
 #include "support/wav_writer.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
@@ -333,35 +334,90 @@ TEST_F(PlaybackTest, StatusLineOfAStalledChannel) {
     w->Bass.streamFree(w->session.Channel);
 }
 
-// At the rounded length minus one the next entry plays; an entry the user selected meanwhile plays
-// instead; after the last entry the first.
-TEST_F(PlaybackTest, EndOfTrackAdvances) {
-    QStringList files;
-    for (const char* name : {"a.wav", "b.wav", "c.wav"})
-        files.append(silence(QString::fromLatin1(name), 10.0));
-    for (const QString& file : files)
+// The track that plays, sampled every few milliseconds with the output running, until `count` tracks
+// have played or ten seconds pass; each with the time it started, relative to the first.
+struct PlayedTrack {
+    QString file;
+    double startSeconds;
+};
+QList<PlayedTrack> playedTracks(TForm1& w, qsizetype count) {
+    QElapsedTimer clock;
+    clock.start();
+    QList<PlayedTrack> played{{w.state.CurrentFile, 0.0}};
+    engine::Handle channel = w.session.Channel;
+    while (played.size() < count && clock.elapsed() < 10000) {
+        QTest::qWait(5);
+        if (w.session.Channel != channel) {
+            channel = w.session.Channel;
+            played.append({w.state.CurrentFile, static_cast<double>(clock.elapsed()) / 1000.0});
+        }
+    }
+    return played;
+}
+
+// Once a track's end has been heard, the end-of-track step plays the entry after it, the entry the user
+// selected meanwhile, or the first after the last. Every track plays to its end once, however short.
+TEST_F(PlaybackTest, EndOfTrackPlaysEachTrackOnceToItsEnd) {
+    const QString a = silence(u"a.wav"_s, 1.0);
+    const QString b = silence(u"b.wav"_s, 0.3);
+    const QString c = silence(u"c.wav"_s, 0.5);
+    for (const QString& file : {a, b, c})
         w->AddPlaylistEntry(file);
     w->lst1->setItemIndex(0);
     w->lst1DblClick();
-    seekSeconds(8.0);
-    w->tmr1Timer();
-    EXPECT_EQ(w->state.CurrentFile, files[0]); // not yet
-    seekSeconds(9.0);
-    w->tmr1Timer();
-    EXPECT_EQ(w->state.CurrentFile, files[1]);
-    EXPECT_EQ(w->lst1->itemIndex(), 1);
-
-    w->lst1->setItemIndex(0); // the user picks another entry while b plays
-    seekSeconds(9.0);
-    w->tmr1Timer();
-    EXPECT_EQ(w->state.CurrentFile, files[0]);
-
-    w->lst1->setItemIndex(2);
-    w->lst1DblClick();
-    seekSeconds(9.0);
-    w->tmr1Timer();
-    EXPECT_EQ(w->state.CurrentFile, files[0]); // wrapped to the first
+    w->Bass.start();
+    const QList<PlayedTrack> played = playedTracks(*w, 4);
+    ASSERT_EQ(played.size(), 4);
+    const QStringList order = {a, b, c, a};
+    const double lengths[] = {1.0, 0.3, 0.5};
+    for (qsizetype i = 0; i < 4; ++i) {
+        EXPECT_EQ(played[i].file, order[i]) << i;
+        if (i > 0) // not before the previous track was heard to its end
+            EXPECT_GE(played[i].startSeconds - played[i - 1].startSeconds, lengths[i - 1] - 0.05) << i;
+    }
     EXPECT_EQ(w->lst1->itemIndex(), 0);
+
+    w->lst1->setItemIndex(2); // the user picks an entry while a plays
+    const QList<PlayedTrack> picked = playedTracks(*w, 2);
+    ASSERT_EQ(picked.size(), 2);
+    EXPECT_EQ(picked[1].file, c);
+}
+
+// A one-entry playlist plays its track again, prepared before the end so the engine joins the two
+// passes; a file whose header promises more than it holds ends where its audio ends and moves on once.
+TEST_F(PlaybackTest, EndOfTrackLoopsOneEntryAndEndsTruncatedFilesOnce) {
+    const QString only = silence(u"only.wav"_s, 0.5);
+    w->AddPlaylistEntry(only);
+    w->lst1->setItemIndex(0);
+    w->lst1DblClick();
+    w->Bass.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->session.nextPath() == only; }, 2000));
+    const QList<PlayedTrack> again = playedTracks(*w, 2);
+    ASSERT_EQ(again.size(), 2);
+    EXPECT_EQ(again[1].file, only);
+
+    // The MP3's header counts two seconds of frames; the file holds the first half of them.
+    const QString truncated = player.appFile(u"truncated.mp3"_s);
+    {
+        QFile source(fixture("sine1k.mp3"));
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+        const QByteArray bytes = source.readAll();
+        QFile cut(truncated);
+        ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+        cut.write(bytes.left(bytes.size() / 2));
+    }
+    const QString after = silence(u"after.wav"_s, 5.0);
+    w->sbtbtn3Click(); // clear
+    w->AddPlaylistEntry(truncated);
+    w->AddPlaylistEntry(after);
+    w->lst1->setItemIndex(0);
+    w->lst1DblClick();
+    EXPECT_EQ(w->lbl3->text(), u"00:02"_s);
+    const QList<PlayedTrack> played = playedTracks(*w, 2);
+    ASSERT_EQ(played.size(), 2);
+    EXPECT_EQ(played[1].file, after);
+    EXPECT_GE(played[1].startSeconds, 0.9);
+    EXPECT_LT(played[1].startSeconds, 1.9); // not held to the promised length
 }
 
 // The level gauges take the spectrum's float bit patterns as integers, clamped to their ranges.

@@ -22,7 +22,7 @@ void put32(QByteArray& out, std::uint32_t v) {
 } // namespace
 
 void writeWav(const QString& path, const WavSpec& wav) {
-    const auto frames = static_cast<std::uint32_t>(wav.seconds * wav.rate);
+    const auto frames = static_cast<std::uint32_t>(std::lround(wav.seconds * wav.rate));
     const auto dataBytes = frames * static_cast<std::uint32_t>(wav.channels) * 2;
     QByteArray out;
     out.reserve(static_cast<qsizetype>(44 + dataBytes));
@@ -38,7 +38,8 @@ void writeWav(const QString& path, const WavSpec& wav) {
     put16(out, 16);
     out.append("data");
     put32(out, dataBytes);
-    for (std::uint32_t n = 0; n < frames; ++n) {
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        const double n = static_cast<double>(wav.firstFrame + static_cast<long>(i));
         const double value =
             wav.frequency > 0.0 ? wav.amplitude * std::sin(2.0 * M_PI * wav.frequency * n / wav.rate) : 0.0;
         const auto sample = static_cast<std::int16_t>(std::lround(value * 32767.0));

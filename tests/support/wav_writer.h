@@ -11,6 +11,7 @@ struct WavSpec {
     int channels = 1;
     double frequency = 0.0; // 0: silence
     double amplitude = 0.5;
+    long firstFrame = 0; // the sine's phase starts here: files cut from one continuous tone
 };
 
 void writeWav(const QString& path, const WavSpec& wav);
