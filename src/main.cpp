@@ -22,6 +22,9 @@ int main(int argc, char* argv[]) {
     char* qtArgv[] = {argv[0], nullptr};
     QApplication application(qtArgc, qtArgv);
     QApplication::setApplicationName(QStringLiteral("ORVU"));
+    // Only closing the main window ends the player (its close step quits): with the main window hidden
+    // through the tray icon, closing the last secondary window that shows must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     orvu::engine::Engine engine;
     orvu::StartupContext context{QApplication::applicationDirPath() + u'/', files};
@@ -46,6 +49,8 @@ int main(int argc, char* argv[]) {
     form1.setOptionsWindow(&form4);
     form1.setPresetsWindow(&form5);
     form1.setEffectsWindow(&form6);
+    form1.setAboutWindow(&form2);
+    form1.setWebLinksWindow(&form7);
 
     // A close during the creation or the show step already saved everything; quitting before the
     // loop runs would be forgotten, so the loop is not entered at all.

@@ -7,6 +7,7 @@
 #include "playlist/playlist_ui_state.h"
 #include "shell/error_box.h"
 #include "shell/input_wiring.h"
+#include "shell/system_actions.h"
 #include "skin/gauge.h"
 #include "skin/label.h"
 #include "skin/link_label.h"
@@ -22,6 +23,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStyle>
@@ -81,8 +83,10 @@ TForm1::TForm1(engine::Engine& engine, StartupContext context, QWidget* parent)
     , session(engine)
     , Bass(engine)
     , context_(std::move(context))
-    , playlistUi_(std::make_unique<PlaylistUiState>()) {
+    , playlistUi_(std::make_unique<PlaylistUiState>())
+    , system_(std::make_unique<PlatformSystemActions>(engine)) {
     setWindowTitle(QStringLiteral("ORVU"));
+    setWindowIcon(standardIcon(QStyle::SP_MediaPlay)); // the tray icon shows it too
     setObjectName(QStringLiteral("Form1"));
     setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11));
     setFixedSize(designClientWidth, designClientHeight);
@@ -94,9 +98,15 @@ TForm1::TForm1(engine::Engine& engine, StartupContext context, QWidget* parent)
     wireShellInput();
     wirePlaybackInput();
     wirePlaylistInput();
+    createMenus();
+    wireMenuInput();
 }
 
-TForm1::~TForm1() = default;
+// The menus have no parent (see createMenus); their items belong to the window.
+TForm1::~TForm1() {
+    delete pm1;
+    delete pm2;
+}
 
 QPushButton* TForm1::makeButton(QWidget* parent, const QRect& geometry, const QString& hint, QIcon icon) {
     auto* button = new QPushButton(parent);
@@ -126,10 +136,14 @@ QLabel* TForm1::makeLabel(QWidget* parent, const QRect& geometry, const QString&
 }
 
 void TForm1::showCentred(QWidget* window) {
-    if (!window || window->isVisible())
+    if (!window)
         return;
-    window->move(geometry().center() - window->rect().center());
-    window->show();
+    if (!window->isVisible()) {
+        window->move(geometry().center() - window->rect().center());
+        window->show();
+    }
+    window->raise();
+    window->activateWindow();
 }
 
 void TForm1::createControls() {
@@ -138,8 +152,7 @@ void TForm1::createControls() {
     createInformationPanel();
 
     trycn1 = new QSystemTrayIcon(this);
-    vis1 = new QAction(QStringLiteral("Visualization"), this);
-    vis1->setCheckable(true);
+    trycn1->setToolTip(QStringLiteral("ORVU"));
 }
 
 void TForm1::createTopStrip() {

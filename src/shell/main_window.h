@@ -20,6 +20,7 @@
 class QAction;
 class QKeyEvent;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QSystemTrayIcon;
 class QTimer;
@@ -36,9 +37,12 @@ class ListBox;
 class Panel;
 class ScrollBar;
 class SkinManager;
+class SystemActions;
+class TForm2;
 class TForm4;
 class TForm5;
 class TForm6;
+class TForm7;
 struct PlaylistUiState;
 
 // The state the player's windows share, owned by the main window. Every field starts zeroed:
@@ -89,7 +93,7 @@ public:
     // ---- Application shell: life cycle (shell/startup.cpp) ----
     SkinManager* sknmngr1 = nullptr;
     QSystemTrayIcon* trycn1 = nullptr;
-    QAction* vis1 = nullptr; // "Visualization", checked while the visualization window shows
+    QAction* vis1 = nullptr; // "Visualization", checked while the visualization window shows (menus)
     // The creation step; false when the engine cannot be used (the process must end).
     bool FormCreate();
     // True once the close step ran: a close during the show step (a termination request while a
@@ -99,8 +103,9 @@ public:
     void FormClose();
     void FormDestroy();
     void cbb2Change(); // applies SkinIndex to the skin engine
-    // Windows created after this one that start-up touches (the visualization window).
-    void setVisualizationWindow(QWidget* window) { Form3 = window; }
+    // Windows created after this one that start-up touches (the visualization window); closing it by
+    // its own means clears vis1's mark (shell/menus.cpp).
+    void setVisualizationWindow(QWidget* window);
 
     // ---- Application shell: panels, modes, tag bar, label hints, wheel (shell/) ----
     Panel* spnl3 = nullptr; // the playlist panel
@@ -209,10 +214,32 @@ public:
     void btn22Click();                            // export the playlist as HTML
     void wirePlaylistInput();                     // wires the playlist's controls and keys
 
-    // ---- System actions and the other windows (their handlers come with the menus) ----
+    // ---- Menus, tray icon, system actions and the other windows (shell/menus.cpp) ----
+    // The main menu opens from a right-click on the window, either panel or the tray icon; its
+    // shortcuts act while any control of the window has the focus. The playlist menu opens from a
+    // right-click on lst1; its single-key shortcuts act only while lst1 has the focus.
+    QMenu* pm1 = nullptr;
+    QMenu* pm2 = nullptr;
+    QAction* LockCDDoor1 = nullptr; // "Lock CD Door": checked by a lock request, not read back
     QPushButton *btn23 = nullptr, *btn19 = nullptr, *btn24 = nullptr, *btn27 = nullptr, *btn25 = nullptr;
-    void btn25Click(); // open the Options dialog (options/)
+    void btn25Click();       // open the Options dialog (options/)
+    void Options1Click();    // open the Options dialog
+    void About1Click();      // open the About window
+    void btn24Click();       // open the web links window
+    void btn19Click();       // show the visualization window, leaving vis1's mark alone
+    void vis1Click();        // show or close the visualization window; the mark follows
+    void OffMonitor1Click(); // the display to its low-power state
+    void ScreenSaver1Click();
+    void btn23Click();       // open or close the CD door
+    void LockCDDoor1Click(); // lock or unlock the CD door
+    void trycn1Click();      // the play/pause toggle
+    void trycn1DblClick();   // hide or show the main window
+    void trycn1Context();    // the main menu at the pointer, the player brought to the front first
     void setOptionsWindow(TForm4* window);
+    void setAboutWindow(TForm2* window);
+    void setWebLinksWindow(TForm7* window);
+    // The platform's system actions; tests put a fake desktop and CD drive here.
+    void setSystemActions(std::unique_ptr<SystemActions> actions);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override; // playlist/
@@ -245,6 +272,8 @@ private:
     void createTimers();
     void wireShellInput();
     void wirePlaybackInput();
+    void createMenus();   // after the playlist's wiring, which makes ListMode1
+    void wireMenuInput(); // menus, shortcuts, tool buttons and the tray icon
     void readSettings();
     void loadDefaultPlaylist();
     void loadAddOns();
@@ -254,15 +283,19 @@ private:
     QPushButton* makeButton(QWidget* parent, const QRect& geometry, const QString& hint, QIcon icon);
     QToolButton* makePanelButton(Panel* panel, int left, const QString& hint, int command);
     QLabel* makeLabel(QWidget* parent, const QRect& geometry, const QString& caption, const QFont& font);
-    // Shows a secondary window centred over this one; one already showing stays where it is.
+    // Shows a secondary window centred over this one; one already showing stays where it is and only
+    // comes to the front.
     void showCentred(QWidget* window);
 
     StartupContext context_;
     std::unique_ptr<PlaylistUiState> playlistUi_; // defined and used by playlist/
+    TForm2* Form2 = nullptr;
     QWidget* Form3 = nullptr;
     TForm4* Form4 = nullptr;
     TForm5* Form5 = nullptr;
     TForm6* Form6 = nullptr;
+    TForm7* Form7 = nullptr;
+    std::unique_ptr<SystemActions> system_;
     bool shown_ = false; // the show step runs once per process
     bool closed_ = false;
     bool defaultPlaylistUnreadable_ = false; // never overwrite a playlist we could not read

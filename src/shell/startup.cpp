@@ -58,7 +58,9 @@ int toInteger(const QString& text) {
 bool TForm1::FormCreate() {
     trycn1->setIcon(windowIcon().isNull() ? QApplication::style()->standardIcon(QStyle::SP_MediaPlay)
                                           : windowIcon());
-    trycn1->setVisible(QSystemTrayIcon::isSystemTrayAvailable());
+    // Shown whether or not a tray is there now: a tray that appears later (a panel restarted, a
+    // desktop logged in after the player) then gets the icon.
+    trycn1->show();
     for (QToolButton* button : {btn11, btn12, btn13, btn14, btn15, btn16})
         button->move(button->x() + 3, button->y() + 3);
 
