@@ -165,7 +165,7 @@ void TForm1::createMenus() {
     // The list's children (its viewport) count as the list: the keys reach it wherever the focus sits in it.
     const std::vector<ClickRow<TForm1>> playlistClicks =
         buildMenu(this, pm2, playlistMenuRows, lst1, Qt::WidgetWithChildrenShortcut);
-    pm1->setDefaultAction(pm1->findChild<QAction*>(QStringLiteral("About1")));
+    pm1->setDefaultAction(findChild<QAction*>(QStringLiteral("About1"), Qt::FindDirectChildrenOnly));
     wireClickTable<TForm1>(this, mainClicks);
     wireClickTable<TForm1>(this, playlistClicks);
 }
