@@ -297,6 +297,11 @@ Channel::Handover Channel::finish(std::int64_t endFrame, std::size_t at) {
     if (next == nullptr || !next_.compare_exchange_strong(next, nullptr, std::memory_order_seq_cst))
         return {};
     next->gaplessStart_ = true;
+    if (resamplerToNext_) {
+        std::swap(resampler_, next->resampler_);
+        next->resampling_ = true;
+        src_reset(resampler_.get());
+    }
     next->state_.store(Playing, std::memory_order_release);
     return {next, at};
 }
@@ -306,10 +311,12 @@ Channel::Produced Channel::renderAudio(float* stereoOut, std::size_t frames, std
     const double rate = effectiveRate(nowFrame);
     Produced produced;
     double ratio = 1.0; // source frames a device frame
+    resamplerToNext_ = false;
     if (resampler_ && (resampling_ || std::fabs(rate - setup_.deviceRate) > 1e-6)) {
         resampling_ = true;
         const double conversion = std::clamp(setup_.deviceRate / rate, 1.0 / 256.0, 256.0);
         ratio = 1.0 / conversion;
+        resamplerToNext_ = queuedNext_ != nullptr && resamplesLike(*queuedNext_, nowFrame);
         produced.frames = resample(scratch_.data(), frames, conversion);
         produced.ended = produced.frames < frames && sourceFrames_ == 0 && sourceEnded();
     } else {
@@ -399,6 +406,11 @@ std::size_t Channel::pull(float* out, std::size_t frames) {
     return done;
 }
 
+bool Channel::resamplesLike(Channel& other, std::int64_t frame) const {
+    return other.resampler_ && other.channels_ == channels_ && other.setup_.deviceRate == setup_.deviceRate &&
+           std::fabs(other.effectiveRate(frame) - effectiveRate(frame)) < 1e-6;
+}
+
 bool Channel::sourceEnded() {
     // The end mark is published after the last block, so a dry decoder with an empty ring has nothing
     // more to come. An empty ring alone is only an underrun.
@@ -484,7 +496,8 @@ std::size_t Channel::resample(float* out, std::size_t frames, double ratio) {
         data.data_out = out + produced * channels;
         data.output_frames = static_cast<long>(frames - produced);
         data.src_ratio = ratio;
-        data.end_of_input = sourceFrames_ == 0 && sourceEnded() ? 1 : 0;
+        // At the real end the converter flushes what it holds, unless the next channel goes on with it.
+        data.end_of_input = sourceFrames_ == 0 && sourceEnded() && !resamplerToNext_ ? 1 : 0;
         if (src_process(resampler_.get(), &data) != 0)
             break;
         const auto used = static_cast<std::size_t>(data.input_frames_used);

@@ -137,6 +137,7 @@ private:
     bool waitForDecoded(std::uint32_t seenProgress);
     void dropStaleBlocks();
     bool sourceEnded();
+    bool resamplesLike(Channel& other, std::int64_t frame) const;
     bool endsHere();
     void recordOutput(std::int64_t deviceFrame, std::size_t frames, double ratio);
     void appendSegment(std::int64_t deviceFrame, std::size_t frames, double ratio);
@@ -217,6 +218,9 @@ private:
     EffectChain effects_;
     std::unique_ptr<SRC_STATE_tag, void (*)(SRC_STATE_tag*)> resampler_;
     bool resampling_ = false;
+    // The queued channel converts at the same ratio: it takes this channel's resampler over at the
+    // join, so the converter's filter runs on across the two as over one stream.
+    bool resamplerToNext_ = false;
     std::vector<float> scratch_;  // maxRenderFrames * channels
     std::vector<float> sourceIn_; // input waiting for the resampler
     std::size_t sourceFrames_ = 0;

@@ -120,6 +120,37 @@ TEST(EngineSuccession, QueuedChannelsJoinSampleExactly) {
     }
 }
 
+// Channels converted to the device rate join as one stream: the converter runs on across the cut, so
+// the two render what the uncut signal renders, not two filtered pieces whose edges are missing.
+TEST(EngineSuccession, ResampledChannelsJoinAsOneStream) {
+    const SineSpec whole{.rate = 48000, .lengthFrames = 40000, .frequency = 1234.5};
+    const auto renderAll = [&](const std::vector<SineSpec>& pieces) {
+        Engine engine;
+        EXPECT_TRUE(engine.initManual(rate));
+        std::vector<Handle> handles;
+        for (const SineSpec& piece : pieces)
+            handles.push_back(engine.streamCreateDecoder(makeSineDecoder(piece), 0, "cut.wav"));
+        for (std::size_t i = 1; i < handles.size(); ++i)
+            EXPECT_TRUE(engine.channelSetNext(handles[i - 1], handles[i]));
+        EXPECT_TRUE(engine.channelPlay(handles.front(), false));
+        std::vector<float> out(2 * 40000);
+        for (std::size_t done = 0; done < out.size() / 2; done += 1000)
+            engine.render(out.data() + 2 * done, 1000);
+        return out;
+    };
+    SineSpec first = whole;
+    first.lengthFrames = 17777;
+    SineSpec second = whole;
+    second.offset = first.lengthFrames;
+    second.lengthFrames = whole.lengthFrames - first.lengthFrames;
+    const std::vector<float> uncut = renderAll({whole});
+    const std::vector<float> joined = renderAll({first, second});
+    double worst = 0.0;
+    for (std::size_t i = 0; i < uncut.size(); ++i)
+        worst = std::max(worst, static_cast<double>(std::fabs(joined[i] - uncut[i])));
+    EXPECT_LT(worst, 1e-5);
+}
+
 // The queue refuses a bad handle, the channel itself and a playing channel; clearing it lets a looping
 // channel loop on.
 TEST_F(TimingTest, QueueRefusalsAndClearing) {
