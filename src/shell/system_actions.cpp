@@ -94,9 +94,12 @@ bool x11MonitorOff() {
     Display* display = x11 ? x11->display() : nullptr;
     if (!display)
         return false;
+    // Asked by name first: the DPMS calls complain on the error stream when the server lacks it.
+    int opcode = 0;
     int eventBase = 0;
     int errorBase = 0;
-    if (!DPMSQueryExtension(display, &eventBase, &errorBase) || !DPMSCapable(display))
+    if (!XQueryExtension(display, "DPMS", &opcode, &eventBase, &errorBase) ||
+        !DPMSQueryExtension(display, &eventBase, &errorBase) || !DPMSCapable(display))
         return false;
     CARD16 level = 0;
     BOOL enabled = False;
