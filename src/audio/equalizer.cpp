@@ -23,8 +23,7 @@ void TForm1::bandScroll(int /*band*/) {
 }
 
 void TForm1::btn17Click() {
-    if (Form6)
-        Form6->show();
+    showCentred(Form6);
 }
 
 void TForm1::btn18Click() {

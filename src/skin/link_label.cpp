@@ -14,6 +14,8 @@ LinkLabel::LinkLabel(QWidget* parent)
 
 void LinkLabel::mousePressEvent(QMouseEvent* event) {
     Label::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
     // The address is built from tags and file names: only web addresses are ever opened.
     const QUrl address = QUrl::fromUserInput(url_);
     if (address.isValid() && (address.scheme() == u"http" || address.scheme() == u"https") &&
