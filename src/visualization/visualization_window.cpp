@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace orvu {
 
@@ -63,6 +64,9 @@ constexpr std::array<FrameRateItem, 7> frameRateItems{{
 
 VisSurface::VisSurface(QWidget* parent)
     : QWidget(parent) {
+    repaintTimer_.setSingleShot(true);
+    repaintTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&repaintTimer_, &QTimer::timeout, this, &VisSurface::showUnpainted);
     // The picture covers every pixel: nothing beneath needs painting first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -73,17 +77,61 @@ QPen VisSurface::pen() const {
     return QPen(penColour_, penWidth_ <= 1 ? 0 : penWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
+// The picture's pixels, written directly: shapes are rows of pixels of one colour.
+class Pixels {
+public:
+    explicit Pixels(QImage& picture)
+        : bits_(reinterpret_cast<QRgb*>(picture.bits()))
+        , stride_(picture.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb)))
+        , width_(picture.width())
+        , height_(picture.height()) {}
+
+    // Pixels left .. right of row y, as far as they lie in the picture.
+    void fill(int y, int left, int right, QRgb colour) const {
+        left = std::max(left, 0);
+        right = std::min(right, width_ - 1);
+        if (y < 0 || y >= height_ || left > right)
+            return;
+        QRgb* line = bits_ + y * stride_;
+        std::fill(line + left, line + right + 1, colour);
+    }
+
+private:
+    QRgb* bits_;
+    qsizetype stride_;
+    int width_, height_;
+};
+
+constexpr QRgb blackPixel = 0xFF000000;
+
+void VisSurface::blacken(const Pixels& pixels, int y, int left, int right) const {
+    // Outside what was drawn since the last wipe the picture is black already.
+    if (y >= drawnSinceWipe_.top() && y <= drawnSinceWipe_.bottom())
+        pixels.fill(y, std::max(left, drawnSinceWipe_.left()), std::min(right, drawnSinceWipe_.right()),
+                    blackPixel);
+}
+
 void VisSurface::ellipse(const VisBox& box) {
-    const QRect area = boxArea(box);
-    if (area.isEmpty())
+    // Written row by row: a painter's ellipse with a wide pen costs ten times more.
+    QImage& picture = canvas();
+    ellipseRows(box, penWidth_, rows_, 0, picture.height() - 1);
+    if (rows_.empty())
         return;
-    QPainter painter(&canvas());
-    painter.setPen(pen());
-    painter.setBrush(Qt::black);
-    // A Qt ellipse of a w x h rectangle outlines w + 1 by h + 1 pixels: one less keeps it in the box.
-    painter.drawEllipse(area.adjusted(0, 0, -1, -1));
-    const int reach = penWidth_ / 2 + 1;
-    drawn(area.adjusted(-reach, -reach, reach, reach));
+    const Pixels pixels(picture);
+    const QRgb pen = penColour_.rgb();
+    int left = rows_.front().left, right = rows_.front().right;
+    for (const VisEllipseRow& row : rows_) {
+        if (row.inLeft <= row.inRight) {
+            pixels.fill(row.y, row.left, row.inLeft - 1, pen);
+            blacken(pixels, row.y, row.inLeft, row.inRight);
+            pixels.fill(row.y, row.inRight + 1, row.right, pen);
+        } else {
+            pixels.fill(row.y, row.left, row.right, pen);
+        }
+        left = std::min(left, row.left);
+        right = std::max(right, row.right);
+    }
+    drawn(QRect(QPoint(left, rows_.front().y), QPoint(right, rows_.back().y)));
 }
 
 void VisSurface::rectangle(const VisBox& box) {
@@ -94,10 +142,18 @@ void VisSurface::rectangle(const VisBox& box) {
     const int width = std::max(penWidth_, 1), before = (width - 1) / 2, after = width / 2;
     const QRect outline = edges.adjusted(-before, -before, after, after);
     const QRect inside = edges.adjusted(after + 1, after + 1, -before - 1, -before - 1);
-    QPainter painter(&canvas());
-    painter.fillRect(outline, penColour_);
-    if (inside.isValid())
-        painter.fillRect(inside, Qt::black);
+    QImage& picture = canvas();
+    const Pixels pixels(picture);
+    const QRgb pen = penColour_.rgb();
+    for (int y = std::max(outline.top(), 0); y <= std::min(outline.bottom(), picture.height() - 1); ++y) {
+        if (inside.isValid() && y >= inside.top() && y <= inside.bottom()) {
+            pixels.fill(y, outline.left(), inside.left() - 1, pen);
+            blacken(pixels, y, inside.left(), inside.right());
+            pixels.fill(y, inside.right() + 1, outline.right(), pen);
+        } else {
+            pixels.fill(y, outline.left(), outline.right(), pen);
+        }
+    }
     drawn(outline);
 }
 
@@ -121,21 +177,53 @@ void VisSurface::drawn(const QRect& area) {
     if (visible.isEmpty())
         return;
     drawnSinceWipe_ |= visible;
-    update(visible);
+    repaintArea(visible);
+}
+
+void VisSurface::repaintArea(const QRect& area) {
+    const QRegion shows = covered_.intersects(area) ? QRegion(area).subtracted(covered_) : QRegion(area);
+    if (shows.isEmpty())
+        return;
+    unpainted_ += shows;
+    // At most one repaint per refresh of a common screen: the picture keeps every drawing, so what
+    // several ticks drew shows together, a few milliseconds later at most.
+    const qint64 sinceLast = sinceRepaint_.isValid() ? sinceRepaint_.elapsed() : repaintSpacing;
+    if (sinceLast >= repaintSpacing)
+        showUnpainted();
+    else if (!repaintTimer_.isActive())
+        repaintTimer_.start(static_cast<int>(repaintSpacing - sinceLast));
+}
+
+void VisSurface::showUnpainted() {
+    repaintTimer_.stop();
+    if (unpainted_.isEmpty())
+        return;
+    update(unpainted_);
+    unpainted_ = QRegion();
+    sinceRepaint_.start();
 }
 
 void VisSurface::wipe() {
-    if (drawnSinceWipe_.isEmpty())
+    const Pixels pixels(canvas()); // a picture made afresh is black already
+    const QRect area = std::exchange(drawnSinceWipe_, QRect());
+    if (area.isEmpty())
         return;
-    QPainter(&canvas()).fillRect(drawnSinceWipe_, Qt::black);
-    update(drawnSinceWipe_);
-    drawnSinceWipe_ = QRect();
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        pixels.fill(y, area.left(), area.right(), blackPixel);
+    repaintArea(area);
 }
 
 void VisSurface::paintEvent(QPaintEvent* event) {
+    // In bands of a few dozen rows: Qt hands a larger copy to its thread pool, whose start costs more
+    // than the copy itself.
+    constexpr int band = 32;
+    const QImage& picture = canvas();
     QPainter painter(this);
     for (const QRect& area : event->region())
-        painter.drawImage(area.topLeft(), canvas(), area);
+        for (int top = area.top(); top <= area.bottom(); top += band) {
+            const QRect part(area.left(), top, area.width(), std::min(band, area.bottom() - top + 1));
+            painter.drawImage(part.topLeft(), picture, part);
+        }
 }
 
 QImage& VisSurface::canvas() {
@@ -181,6 +269,9 @@ void TForm3::createControls() {
     menuButton->setGeometry(0, 0, 114, 23);
     menuButton->setPopupMode(QToolButton::InstantPopup);
     menuButton->setFocusPolicy(Qt::NoFocus);
+    // Opaque, so the surface need not repaint what lies beneath it (nor the button with it).
+    menuButton->setAutoFillBackground(true);
+    pb1->setCovered(menuButton->geometry());
 }
 
 void TForm3::createMenus() {

@@ -4,22 +4,28 @@
 
 #include "core/vis_colour.h"
 #include "core/vis_geometry.h"
+#include "core/vis_raster.h"
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPen>
+#include <QRegion>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
 #include <span>
+#include <vector>
 
 class QAction;
 class QMenu;
-class QTimer;
 class QToolButton;
 
 namespace orvu {
+
+class Pixels;
 
 struct PlayerState;
 
@@ -40,7 +46,7 @@ public:
     QPoint currentPoint() const { return currentPoint_; }
 
     // An ellipse inside the box (its right and bottom edges outside), outlined with the pen around
-    // the box's ellipse and filled black.
+    // the box's ellipse and filled black (see ellipseRows).
     void ellipse(const VisBox& box);
     // A rectangle: the pen runs along the box's inner edges (centred on them when wider than one
     // pixel) and the inside is filled black.
@@ -52,6 +58,8 @@ public:
 
     // The picture as it stands, at the surface's size.
     const QImage& picture() { return canvas(); }
+    // The part of the surface that a control above it covers whole: left out of the repaints.
+    void setCovered(const QRect& area) { covered_ = area; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -64,9 +72,19 @@ private:
     // shows. The pen and the current point stay.
     QImage& canvas();
     void drawn(const QRect& area);
+    void repaintArea(const QRect& area); // what shows of it
+    void showUnpainted();
+    void blacken(const Pixels& pixels, int y, int left, int right) const; // the inside of a shape
+
+    std::vector<VisEllipseRow> rows_; // kept to spare an allocation per ellipse
 
     QImage picture_;
     QRect drawnSinceWipe_;
+    QRect covered_;
+    static constexpr qint64 repaintSpacing = 16; // ms
+    QRegion unpainted_;                          // drawn, not yet repainted
+    QElapsedTimer sinceRepaint_;                 // since the last repaint
+    QTimer repaintTimer_;                        // the next repaint, when one came too soon
     int penWidth_ = 1;
     QColor penColour_ = Qt::black; // until the first colour tick
     QPoint currentPoint_{0, 0};
