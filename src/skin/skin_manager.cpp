@@ -1,6 +1,14 @@
 // Purpose: the skin engine's settings object: the current skin, tinting, menu opacity and window effects.
 #include "skin/skin_manager.h"
 
+#include "skin/skin_style.h"
+#include "skin/skins.h"
+
+#include <QApplication>
+#include <QStyle>
+
+#include <algorithm>
+
 namespace orvu {
 
 const std::array<QString, SkinManager::skinCount>& SkinManager::internalSkinNames() {
@@ -16,7 +24,43 @@ const std::array<QString, SkinManager::skinCount>& SkinManager::internalSkinName
 
 SkinManager::SkinManager(QObject* parent)
     : QObject(parent)
-    , skinName_(internalSkinNames()[2]) {}
+    , skinName_(internalSkinNames()[2]) {
+    // The values are settings first: the look follows them from the first change on (start-up applies
+    // the skin), so an object that is only created leaves the application as it is.
+    connect(this, &SkinManager::changed, this, &SkinManager::apply);
+}
+
+SkinManager::~SkinManager() {
+    if (!styling_ || !qApp)
+        return;
+    QApplication::setStyle(previousStyle_);
+    QApplication::setPalette(previousPalette_);
+}
+
+int SkinManager::skinIndex() const {
+    const auto& names = internalSkinNames();
+    const auto found = std::find(names.begin(), names.end(), skinName_);
+    return found == names.end() ? -1 : static_cast<int>(found - names.begin());
+}
+
+void SkinManager::apply() {
+    const int index = skinIndex();
+    if (index < 0 || !qApp)
+        return; // a name that is no internal skin keeps the current look
+    if (!styling_) {
+        previousStyle_ = QApplication::style()->name();
+        previousPalette_ = QApplication::palette();
+        styling_ = true;
+    }
+    // A new style object per look: installing it makes Qt unpolish and polish every widget and repaint
+    // every window, which is what carries metrics and menu opacity along with the colours. The palette
+    // is set after it, so that it stands above any palette a widget inherits.
+    const Skin skin = skins()[static_cast<std::size_t>(index)].tinted(hueOffset_, saturation_);
+    auto* style = new SkinStyle(skin, menuOpacity_);
+    const QPalette palette = style->skinPalette();
+    QApplication::setStyle(style);
+    QApplication::setPalette(palette);
+}
 
 namespace {
 template <class T>

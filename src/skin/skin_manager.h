@@ -2,14 +2,17 @@
 #pragma once
 
 #include <QObject>
+#include <QPalette>
 #include <QString>
 
 #include <array>
 
 namespace orvu {
 
-// One object owns the look of every window and tells them when it changes. The values are kept and
-// persisted; drawing with them is the skinned controls' affair.
+// One object owns the look of every window and tells them when it changes. Once a skin is chosen it
+// styles the whole application: every change of skin, tint or menu opacity installs a freshly built
+// style and palette, which Qt hands to every open window at once; the object's end gives back the look
+// the application had before it.
 class SkinManager : public QObject {
     Q_OBJECT
 
@@ -19,6 +22,10 @@ public:
     static const std::array<QString, skinCount>& internalSkinNames();
 
     explicit SkinManager(QObject* parent = nullptr);
+    ~SkinManager() override;
+
+    // The row of the current skin among the internal skins, -1 when the name is none of them.
+    int skinIndex() const;
 
     const QString& skinName() const { return skinName_; }
     void setSkinName(const QString& name);
@@ -40,7 +47,12 @@ Q_SIGNALS:
     void changed();
 
 private:
+    void apply();
+
     QString skinName_;
+    bool styling_ = false; // the application wears this object's style
+    QString previousStyle_;
+    QPalette previousPalette_;
     int hueOffset_ = 0;
     int saturation_ = 0;
     int menuOpacity_ = 255;

@@ -1,0 +1,287 @@
+// Purpose: the skin drawn through Qt's style machinery: Fusion's layout with the skin's faces, outlines,
+// grooves, handles and palette.
+#include "skin/skin_style.h"
+
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStyleFactory>
+#include <QStyleOption>
+
+#include <algorithm>
+
+namespace orvu {
+
+namespace {
+
+QColor colour(QRgb rgba) {
+    return QColor::fromRgba(rgba);
+}
+
+// A colour a little lighter or darker for hover and press, whatever the skin's brightness.
+QColor shade(const QColor& c, int percent) {
+    return percent >= 0 ? c.lighter(100 + percent) : c.darker(100 - percent);
+}
+
+} // namespace
+
+SkinStyle::SkinStyle(const Skin& skin, int menuOpacity)
+    : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion")))
+    , skin_(skin)
+    , menuOpacity_(std::clamp(menuOpacity, 0, 255)) {
+    setObjectName(QStringLiteral("orvu-skin"));
+}
+
+QPalette SkinStyle::skinPalette() const {
+    QPalette p;
+    const QColor window = colour(skin_.window);
+    // Controls Fusion fills with one colour take the middle of the skin's face gradient.
+    const QColor top = colour(skin_.buttonTop);
+    const QColor bottom = colour(skin_.buttonBottom);
+    const QColor button((top.red() + bottom.red()) / 2, (top.green() + bottom.green()) / 2,
+                        (top.blue() + bottom.blue()) / 2);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, colour(skin_.windowText));
+    p.setColor(QPalette::Base, colour(skin_.base));
+    p.setColor(QPalette::AlternateBase, shade(colour(skin_.base), 8));
+    p.setColor(QPalette::Text, colour(skin_.text));
+    p.setColor(QPalette::PlaceholderText, shade(colour(skin_.text), -40));
+    p.setColor(QPalette::Button, button);
+    p.setColor(QPalette::ButtonText, colour(skin_.buttonText));
+    p.setColor(QPalette::BrightText, colour(skin_.highlight));
+    p.setColor(QPalette::Highlight, colour(skin_.highlight));
+    p.setColor(QPalette::HighlightedText, colour(skin_.highlightedText));
+    p.setColor(QPalette::Link, colour(skin_.link));
+    p.setColor(QPalette::LinkVisited, shade(colour(skin_.link), -20));
+    p.setColor(QPalette::ToolTipBase, colour(skin_.base));
+    p.setColor(QPalette::ToolTipText, colour(skin_.text));
+    p.setColor(QPalette::Light, shade(window, 50));
+    p.setColor(QPalette::Midlight, shade(window, 20));
+    p.setColor(QPalette::Mid, colour(skin_.frame));
+    p.setColor(QPalette::Dark, shade(window, -50));
+    p.setColor(QPalette::Shadow, shade(colour(skin_.frame), -60));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        QColor disabled = p.color(QPalette::Active, role);
+        disabled.setAlpha(110);
+        p.setColor(QPalette::Disabled, role, disabled);
+    }
+    return p;
+}
+
+QPalette SkinStyle::standardPalette() const {
+    return skinPalette();
+}
+
+void SkinStyle::polish(QPalette& palette) {
+    palette = skinPalette();
+}
+
+void SkinStyle::polish(QWidget* widget) {
+    QProxyStyle::polish(widget);
+    if (auto* menu = qobject_cast<QMenu*>(widget)) {
+        // Pop-up menus take the skin's font and its opacity; a window system without a compositor
+        // shows them opaque, which is all it can do.
+        QFont font = menu->font();
+        font.setFamily(QString::fromLatin1(skin_.font));
+        font.setPixelSize(skin_.fontPixelSize);
+        menu->setFont(font);
+        menu->setWindowOpacity(menuOpacity_ / 255.0);
+    }
+}
+
+void SkinStyle::unpolish(QWidget* widget) {
+    QProxyStyle::unpolish(widget);
+}
+
+int SkinStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const {
+    switch (metric) {
+    case PM_ScrollBarExtent:
+        return skin_.scrollExtent;
+    case PM_DefaultFrameWidth:
+        return std::max(skin_.frameWidth, 1);
+    case PM_ScrollBarSliderMin:
+        return 10;
+    default:
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+}
+
+void SkinStyle::drawFace(QPainter* painter, const QRectF& rect, bool sunken, bool hovered, bool enabled,
+                         const QColor& top, const QColor& bottom) const {
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    const qreal half = skin_.frameWidth / 2.0;
+    const QRectF r = rect.adjusted(half, half, -half, -half);
+    qreal radius = skin_.radius;
+    if (skin_.shape == SkinShape::Pill)
+        radius = std::min(r.width(), r.height()) / 2.0;
+    radius = std::min(radius, std::min(r.width(), r.height()) / 2.0);
+    QColor t = top;
+    QColor b = bottom;
+    if (sunken) {
+        std::swap(t, b);
+        t = shade(t, -12);
+        b = shade(b, -12);
+    } else if (hovered) {
+        t = shade(t, 12);
+        b = shade(b, 12);
+    }
+    if (!enabled) {
+        t.setAlpha(150);
+        b.setAlpha(150);
+    }
+    QBrush brush;
+    switch (skin_.shape) {
+    case SkinShape::Flat:
+        brush = QBrush(t);
+        break;
+    case SkinShape::Gradient:
+    case SkinShape::Pill: {
+        QLinearGradient g(r.topLeft(), r.bottomLeft());
+        g.setColorAt(0, t);
+        g.setColorAt(1, b);
+        brush = QBrush(g);
+        break;
+    }
+    case SkinShape::Glass: {
+        QLinearGradient g(r.topLeft(), r.bottomLeft());
+        g.setColorAt(0, shade(t, 25));
+        g.setColorAt(0.49, t);
+        g.setColorAt(0.5, b);
+        g.setColorAt(1, shade(b, 20));
+        brush = QBrush(g);
+        break;
+    }
+    }
+    QPainterPath path;
+    path.addRoundedRect(r, radius, radius);
+    painter->fillPath(path, brush);
+    if (skin_.frameWidth > 0) {
+        painter->setPen(QPen(colour(skin_.frame), skin_.frameWidth));
+        painter->drawPath(path);
+    }
+    painter->restore();
+}
+
+void SkinStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                              const QWidget* widget) const {
+    const bool enabled = option->state & State_Enabled;
+    const bool sunken = option->state & (State_Sunken | State_On);
+    const bool hovered = option->state & State_MouseOver;
+    switch (element) {
+    case PE_PanelButtonCommand:
+    case PE_PanelButtonBevel:
+    case PE_PanelButtonTool:
+        drawFace(painter, option->rect, sunken, hovered, enabled, colour(skin_.buttonTop),
+                 colour(skin_.buttonBottom));
+        return;
+    case PE_FrameButtonTool:
+    case PE_FrameButtonBevel:
+        return; // the face draws its own outline
+    case PE_IndicatorCheckBox: {
+        const bool checked = option->state & State_On;
+        const QRectF box = QRectF(option->rect).adjusted(0.5, 0.5, -0.5, -0.5);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, true);
+        QPainterPath path;
+        const qreal radius = std::min<qreal>(skin_.radius, box.width() / 3);
+        path.addRoundedRect(box, radius, radius);
+        painter->fillPath(path, checked ? colour(skin_.highlight) : colour(skin_.base));
+        painter->setPen(QPen(colour(skin_.frame), 1));
+        painter->drawPath(path);
+        if (checked) {
+            QPen tick(colour(skin_.highlightedText), std::max(1.5, box.width() / 7));
+            tick.setCapStyle(Qt::RoundCap);
+            painter->setPen(tick);
+            const QPointF p1(box.left() + box.width() * 0.22, box.top() + box.height() * 0.52);
+            const QPointF p2(box.left() + box.width() * 0.42, box.top() + box.height() * 0.72);
+            const QPointF p3(box.left() + box.width() * 0.78, box.top() + box.height() * 0.28);
+            painter->drawPolyline(QList<QPointF>{p1, p2, p3});
+        }
+        painter->restore();
+        return;
+    }
+    case PE_PanelLineEdit:
+    case PE_FrameLineEdit:
+    case PE_Frame:
+    case PE_FrameGroupBox: {
+        if (element == PE_PanelLineEdit)
+            painter->fillRect(option->rect, colour(skin_.base));
+        painter->save();
+        painter->setPen(QPen(colour(skin_.frame), 1));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRectF(option->rect).adjusted(0.5, 0.5, -0.5, -0.5));
+        painter->restore();
+        return;
+    }
+    case PE_PanelMenu:
+    case PE_FrameMenu:
+        painter->fillRect(option->rect, colour(skin_.base));
+        painter->setPen(colour(skin_.frame));
+        painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+        return;
+    default:
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+}
+
+void SkinStyle::drawScrollBar(const QStyleOptionSlider* option, QPainter* painter,
+                              const QWidget* widget) const {
+    const QRect groove = subControlRect(CC_ScrollBar, option, SC_ScrollBarGroove, widget);
+    const QRect slider = subControlRect(CC_ScrollBar, option, SC_ScrollBarSlider, widget);
+    const QRect subLine = subControlRect(CC_ScrollBar, option, SC_ScrollBarSubLine, widget);
+    const QRect addLine = subControlRect(CC_ScrollBar, option, SC_ScrollBarAddLine, widget);
+    const bool enabled = option->state & State_Enabled;
+    const bool horizontal = option->orientation == Qt::Horizontal;
+
+    painter->fillRect(option->rect, colour(skin_.base));
+    painter->save();
+    painter->setPen(colour(skin_.frame));
+    painter->drawRect(QRectF(option->rect).adjusted(0.5, 0.5, -0.5, -0.5));
+    // A thin track along the groove's middle, as a slot the handle runs in.
+    const QColor track = shade(colour(skin_.frame), 10);
+    if (horizontal)
+        painter->fillRect(QRect(groove.left() + 2, groove.center().y() - 1, groove.width() - 4, 2), track);
+    else
+        painter->fillRect(QRect(groove.center().x() - 1, groove.top() + 2, 2, groove.height() - 4), track);
+    painter->restore();
+
+    const auto pressed = [&](SubControl sc) {
+        return (option->activeSubControls & sc) && (option->state & State_Sunken);
+    };
+    const auto hover = [&](SubControl sc) {
+        return (option->activeSubControls & sc) && (option->state & State_MouseOver);
+    };
+    for (const auto& [rect, sc, arrow] :
+         {std::tuple{subLine, SC_ScrollBarSubLine, horizontal ? PE_IndicatorArrowLeft : PE_IndicatorArrowUp},
+          std::tuple{addLine, SC_ScrollBarAddLine,
+                     horizontal ? PE_IndicatorArrowRight : PE_IndicatorArrowDown}}) {
+        if (rect.isEmpty())
+            continue;
+        drawFace(painter, rect, pressed(sc), hover(sc), enabled, colour(skin_.buttonTop),
+                 colour(skin_.buttonBottom));
+        QStyleOption arrowOption(*option);
+        arrowOption.rect = rect.adjusted(3, 3, -3, -3);
+        arrowOption.palette.setColor(QPalette::ButtonText, colour(skin_.buttonText));
+        arrowOption.palette.setColor(QPalette::WindowText, colour(skin_.buttonText));
+        QProxyStyle::drawPrimitive(arrow, &arrowOption, painter, widget);
+    }
+    if (!slider.isEmpty() && (option->subControls & SC_ScrollBarSlider)) {
+        const QColor handle = colour(skin_.highlight);
+        drawFace(painter, slider, pressed(SC_ScrollBarSlider), hover(SC_ScrollBarSlider), enabled,
+                 shade(handle, 20), shade(handle, -15));
+    }
+}
+
+void SkinStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                                   QPainter* painter, const QWidget* widget) const {
+    if (control == CC_ScrollBar) {
+        if (const auto* slider = qstyleoption_cast<const QStyleOptionSlider*>(option)) {
+            drawScrollBar(slider, painter, widget);
+            return;
+        }
+    }
+    QProxyStyle::drawComplexControl(control, option, painter, widget);
+}
+
+} // namespace orvu

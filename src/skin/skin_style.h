@@ -1,0 +1,51 @@
+// Purpose: the skin drawn through Qt's style machinery: Fusion's layout with the skin's faces, outlines,
+// grooves, handles and palette.
+#pragma once
+
+#include "skin/skins.h"
+
+#include <QProxyStyle>
+
+class QStyleOptionSlider;
+
+namespace orvu {
+
+// Draws every standard control the windows use (buttons, tool buttons, scroll bars and the band sliders,
+// edit and combo boxes, check boxes, frames of lists and panels, menus) from one tinted skin. A style
+// is built per skin and tint: changing the look installs a new one, so Qt repolishes every widget.
+class SkinStyle : public QProxyStyle {
+    Q_OBJECT
+
+public:
+    // skin: already tinted. menuOpacity: 0..255, applied to pop-up menus when they are polished.
+    SkinStyle(const Skin& skin, int menuOpacity);
+
+    const Skin& skin() const { return skin_; }
+    // The palette every window takes under this skin.
+    QPalette skinPalette() const;
+
+    QPalette standardPalette() const override;
+    void polish(QPalette& palette) override;
+    void polish(QWidget* widget) override;
+    void unpolish(QWidget* widget) override;
+    using QProxyStyle::polish;
+    using QProxyStyle::unpolish;
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option = nullptr,
+                    const QWidget* widget = nullptr) const override;
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget = nullptr) const override;
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget = nullptr) const override;
+
+private:
+    // A raised face (button, handle) in rect: the skin's shape, sunken when pressed.
+    void drawFace(QPainter* painter, const QRectF& rect, bool sunken, bool hovered, bool enabled,
+                  const QColor& top, const QColor& bottom) const;
+    void drawScrollBar(const QStyleOptionSlider* option, QPainter* painter, const QWidget* widget) const;
+
+    Skin skin_;
+    int menuOpacity_;
+};
+
+} // namespace orvu

@@ -1,0 +1,165 @@
+// Purpose: the skins restyle every open window when switched, differ from one another, and follow the
+// tint and the menu opacity.
+#include "audio/effects_window.h"
+#include "skin/scroll_bar.h"
+#include "skin/skin_manager.h"
+#include "skin/skins.h"
+#include "support/player_fixture.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QMenu>
+#include <QPixmap>
+#include <QPushButton>
+#include <QStyle>
+
+#include <gtest/gtest.h>
+
+using namespace orvu;
+using namespace orvu::test;
+
+namespace {
+
+// Warnings and errors Qt reports while a test runs.
+class WarningRecorder {
+public:
+    WarningRecorder() {
+        messages().clear();
+        previous_ =
+            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+                if (type != QtDebugMsg && type != QtInfoMsg)
+                    messages().append(text);
+            });
+    }
+    ~WarningRecorder() { qInstallMessageHandler(previous_); }
+    static QStringList& messages() {
+        static QStringList list;
+        return list;
+    }
+
+private:
+    QtMessageHandler previous_;
+};
+
+QImage render(QWidget& widget, qreal ratio = 1.0) {
+    QPixmap picture(widget.size() * ratio);
+    picture.setDevicePixelRatio(ratio);
+    widget.render(&picture);
+    return picture.toImage();
+}
+
+void selectSkin(SkinManager& skin, int index) {
+    skin.setSkinName(SkinManager::internalSkinNames()[static_cast<std::size_t>(index)]);
+}
+
+// Switching through the ten skins with windows open restyles each of them at once: a button and the
+// seek bar of the main window change their pixels at every switch, a second open window takes the
+// skin's colours, no two skins draw the main window alike, and Qt reports nothing. The renders are kept
+// under the build tree at device pixel ratios 1 and 2 for review.
+TEST(Skins, SwitchingRestylesEveryOpenWindowAndEverySkinLooksItsOwn) {
+    PlayerFixture player;
+    TForm1& w = player.start();
+    player.effects->show();
+    QApplication::processEvents();
+    const QString shots = QStringLiteral(ORVU_SKIN_SHOT_DIR);
+    QDir().mkpath(shots);
+
+    WarningRecorder warnings;
+    QList<QImage> windows;
+    QImage lastButton = render(*w.btn1);
+    QImage lastSeek = render(*w.scrlbr1);
+    for (int index = 0; index < SkinManager::skinCount; ++index) {
+        selectSkin(*w.sknmngr1, index);
+        QApplication::processEvents();
+        SCOPED_TRACE(skins()[static_cast<std::size_t>(index)].caption);
+        const QImage button = render(*w.btn1);
+        const QImage seek = render(*w.scrlbr1);
+        EXPECT_NE(button, lastButton);
+        EXPECT_NE(seek, lastSeek);
+        lastButton = button;
+        lastSeek = seek;
+        EXPECT_EQ(player.effects->palette().color(QPalette::Window),
+                  QColor::fromRgba(skins()[static_cast<std::size_t>(index)].window));
+        const QImage window = render(w);
+        for (int other = 0; other < windows.size(); ++other)
+            EXPECT_NE(window, windows[other])
+                << "looks like " << skins()[static_cast<std::size_t>(other)].caption;
+        windows.append(window);
+        const QString name =
+            QString::number(index) + u'-' +
+            QString::fromLatin1(skins()[static_cast<std::size_t>(index)].caption).replace(u' ', u'_');
+        window.save(shots + u'/' + name + QStringLiteral("@1x.png"));
+        render(w, 2.0).save(shots + u'/' + name + QStringLiteral("@2x.png"));
+    }
+    EXPECT_EQ(WarningRecorder::messages(), QStringList());
+}
+
+// A tint turns every colour of the skin by the hue offset (a full turn over 256 steps) and saturates it
+// toward full colour; greys have no hue and stay as they are.
+TEST(Skins, TintRotatesHueAndSaturatesColours) {
+    struct Case {
+        QColor in;
+        int hue;
+        int saturation;
+        int hueOut;
+        int saturationOut;
+    };
+    const Case cases[] = {
+        {QColor::fromHsv(0, 200, 200), 0, 0, 0, 200},
+        {QColor::fromHsv(0, 200, 200), 128, 0, 180, 200},
+        {QColor::fromHsv(300, 200, 200), 128, 0, 120, 200},
+        {QColor::fromHsv(10, 100, 200), 64, 255, 100, 255},
+        {QColor::fromHsv(10, 100, 200), 0, 51, 10, 131},
+    };
+    for (const Case& c : cases) {
+        const QColor out = tintColor(c.in, c.hue, c.saturation).toHsv();
+        EXPECT_NEAR(out.hsvHue(), c.hueOut, 1) << c.in.name().toStdString() << " " << c.hue;
+        EXPECT_NEAR(out.hsvSaturation(), c.saturationOut, 1)
+            << c.in.name().toStdString() << " " << c.saturation;
+    }
+    const QColor grey(128, 128, 128);
+    EXPECT_EQ(tintColor(grey, 100, 255), grey);
+}
+
+// Tinting the running skin re-colours the windows: the face of the play button turns by the hue offset.
+TEST(Skins, HueOffsetRotatesARenderedButtonFace) {
+    PlayerFixture player;
+    TForm1& w = player.start();
+    selectSkin(*w.sknmngr1, 7); // flat faces of one colour
+    QApplication::processEvents();
+    const auto facePixel = [&w] {
+        const QImage button = render(*w.btn1);
+        return button.pixelColor(3, button.height() / 2).toHsv();
+    };
+    const QColor before = facePixel();
+    ASSERT_GT(before.hsvSaturation(), 100) << before.name().toStdString();
+    w.sknmngr1->setHueOffset(64); // a quarter turn
+    QApplication::processEvents();
+    const QColor after = facePixel();
+    EXPECT_NEAR(after.hsvHue(), (before.hsvHue() + 90) % 360, 3);
+    EXPECT_NEAR(after.value(), before.value(), 3);
+}
+
+// The menu opacity reaches the pop-up menus, and ending the skin object gives back the look the
+// application had.
+TEST(Skins, MenuOpacityAppliesToPopUpsAndTheLookIsGivenBack) {
+    const QString styleBefore = QApplication::style()->name();
+    const QColor windowBefore = QApplication::palette().color(QPalette::Window);
+    {
+        SkinManager skin;
+        QMenu menu;
+        menu.addAction(QStringLiteral("item"));
+        selectSkin(skin, 5);
+        skin.setMenuOpacity(128);
+        menu.popup(QPoint(10, 10));
+        QApplication::processEvents();
+        EXPECT_NEAR(menu.windowOpacity(), 128 / 255.0, 0.01);
+        menu.hide();
+        EXPECT_EQ(QApplication::palette().color(QPalette::Window), QColor::fromRgba(skins()[5].window));
+    }
+    EXPECT_EQ(QApplication::style()->name(), styleBefore);
+    EXPECT_EQ(QApplication::palette().color(QPalette::Window), windowBefore);
+}
+
+} // namespace
