@@ -5,6 +5,8 @@
 #include "core/path_bytes.h"
 #include "core/player_error.h"
 
+#include <sys/stat.h>
+
 namespace orvu {
 
 QStringList parsePlaylist(const QByteArray& text) {
@@ -31,10 +33,39 @@ QByteArray serializePlaylist(const QStringList& paths) {
     return text;
 }
 
+namespace {
+
+// The number of entries parsePlaylist finds in the text, counted without building them.
+qsizetype entryCount(QByteArrayView text) {
+    const qsizetype nul = text.indexOf('\0');
+    if (nul >= 0)
+        text.truncate(nul);
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')))
+            ++count;
+    }
+    const char last = text.isEmpty() ? '\n' : text.back();
+    return count + (last != '\n' && last != '\r' ? 1 : 0);
+}
+
+} // namespace
+
 QStringList readPlaylistFile(const QString& fileName) {
+    const auto cannotOpen = [&fileName](const QString& reason) {
+        return PlayerError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, reason));
+    };
+    const QString tooLarge = QStringLiteral("File too large");
+    // The size is looked at before reading, so a huge (or sparse) file is never loaded into memory.
+    struct stat status {};
+    if (::stat(pathToBytes(fileName).constData(), &status) == 0 && S_ISREG(status.st_mode) &&
+        status.st_size > maxPlaylistFileSize)
+        throw cannotOpen(tooLarge);
     const FileReadResult file = readRegularFile(fileName);
     if (file.error != 0)
-        throw PlayerError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.reason));
+        throw cannotOpen(file.reason);
+    if (file.data.size() > maxPlaylistFileSize || entryCount(file.data) > maxPlaylistEntries)
+        throw cannotOpen(tooLarge);
     return parsePlaylist(file.data);
 }
 

@@ -16,8 +16,14 @@ QStringList parsePlaylist(const QByteArray& text);
 // written back byte for byte.
 QByteArray serializePlaylist(const QStringList& paths);
 
+// The largest playlist file read, in bytes and in entries: ten times a 100,000-track collection, which
+// bounds the memory a read takes (a file of empty lines would otherwise cost 24 bytes a byte).
+constexpr qsizetype maxPlaylistFileSize = qsizetype{64} << 20;
+constexpr qsizetype maxPlaylistEntries = 1'000'000;
+
 // Reads a playlist file. Raises PlayerError "Cannot open file "<name>". <reason>"; special files
-// (FIFOs, devices, directories) are refused without blocking.
+// (FIFOs, devices, directories) are refused without blocking, and a file beyond either limit above
+// is refused as "File too large" without being read whole.
 QStringList readPlaylistFile(const QString& fileName);
 
 // Replaces a playlist file atomically. Raises PlayerError "Cannot create file "<name>". <reason>"

@@ -2,10 +2,13 @@
 #include "core/settings_file.h"
 
 #include "core/atomic_file.h"
+#include "core/path_bytes.h"
 #include "core/player_error.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <limits>
@@ -21,27 +24,80 @@ bool sameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// The section named by a header line "[Name]", or nothing when the line is no header.
-std::optional<QString> sectionOf(const QByteArray& line) {
-    const QByteArray trimmed = line.trimmed();
+bool isAscii(QByteArrayView bytes) {
+    for (const char c : bytes)
+        if (static_cast<unsigned char>(c) > 127)
+            return false;
+    return true;
+}
+
+bool isAscii(const QString& text) {
+    for (const QChar c : text)
+        if (c.unicode() > 127)
+            return false;
+    return true;
+}
+
+// A name asked for, compared with the names in the file. ASCII names on both sides compare byte by
+// byte, without decoding; any other pair goes through Unicode case folding (which makes, for one, the
+// Kelvin sign the same letter as k).
+class NameMatcher {
+public:
+    explicit NameMatcher(const QString& name)
+        : name_(name)
+        , ascii_(isAscii(name))
+        , latin1_(ascii_ ? name.toLatin1() : QByteArray()) {}
+
+    // 1 for the same name, 0 for another, -1 for a name that is empty once trimmed.
+    int compare(QByteArrayView raw) const {
+        if (ascii_ && isAscii(raw)) {
+            const QByteArrayView trimmed = raw.trimmed();
+            if (trimmed.isEmpty())
+                return -1;
+            return trimmed.compare(latin1_, Qt::CaseInsensitive) == 0 ? 1 : 0;
+        }
+        const QString decoded = decode(raw);
+        if (decoded.isEmpty())
+            return -1;
+        return sameName(decoded, name_) ? 1 : 0;
+    }
+
+private:
+    QString name_;
+    bool ascii_;
+    QByteArray latin1_;
+};
+
+// The name bytes of a section header line "[Name]", or nothing when the line is no header.
+std::optional<QByteArrayView> sectionNameOf(QByteArrayView line) {
+    const QByteArrayView trimmed = line.trimmed();
     if (!trimmed.startsWith('['))
         return std::nullopt;
     const qsizetype close = trimmed.indexOf(']');
-    return decode(trimmed.mid(1, close < 0 ? -1 : close - 1));
+    return trimmed.sliced(1, (close < 0 ? trimmed.size() : close) - 1);
 }
 
-// The key of an entry line "Key=Value", or nothing for comments, headers and other lines.
-std::optional<QString> keyOf(const QByteArray& line) {
-    const QByteArray trimmed = line.trimmed();
+// The key bytes of an entry line "Key=Value", or nothing for comments, headers and other lines.
+std::optional<QByteArrayView> keyNameOf(QByteArrayView line) {
+    const QByteArrayView trimmed = line.trimmed();
     if (trimmed.startsWith(';') || trimmed.startsWith('['))
         return std::nullopt;
     const qsizetype equals = trimmed.indexOf('=');
     if (equals <= 0)
         return std::nullopt;
-    QString key = decode(trimmed.left(equals));
-    if (key.isEmpty())
-        return std::nullopt;
-    return key;
+    return trimmed.first(equals);
+}
+
+// The settings file's bytes. A file beyond the size limit is not read and fails with EFBIG.
+FileReadResult readSettingsText(const QString& path) {
+    struct stat status {};
+    const bool tooLarge = ::stat(pathToBytes(path).constData(), &status) == 0 && S_ISREG(status.st_mode) &&
+                          status.st_size > SettingsFile::maxFileSize;
+    FileReadResult file = tooLarge ? FileReadResult{} : readRegularFile(path);
+    // The size is checked again after reading: the file may have grown in between.
+    if (tooLarge || file.data.size() > SettingsFile::maxFileSize)
+        return FileReadResult{{}, EFBIG, QStringLiteral("File too large")};
+    return file;
 }
 
 QByteArray entryLine(const QString& key, const QString& value) {
@@ -85,34 +141,46 @@ std::optional<int> parseIniInteger(QStringView text) {
 
 IniDocument IniDocument::parse(const QByteArray& bytes) {
     IniDocument document;
-    QByteArray text = bytes;
+    document.text_ = bytes;
     const bool littleEndian = bytes.startsWith("\xFF\xFE");
     if (littleEndian || bytes.startsWith("\xFE\xFF")) {
         document.encoding_ = littleEndian ? Encoding::Utf16LE : Encoding::Utf16BE;
         QStringDecoder decoder(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
-        const QString decoded = decoder(bytes.mid(2));
-        text = decoded.toLocal8Bit();
+        const QString decoded = decoder(QByteArrayView(bytes).sliced(2));
+        document.text_ = decoded.toLocal8Bit();
         QStringEncoder encoder(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
         document.lossless_ =
-            !decoder.hasError() && QByteArray(encoder(QString::fromLocal8Bit(text))) == bytes.mid(2);
+            !decoder.hasError() &&
+            QByteArray(encoder(QString::fromLocal8Bit(document.text_))) == QByteArrayView(bytes).sliced(2);
     }
+    const QByteArray& text = document.text_;
     qsizetype start = 0;
     while (start < text.size()) {
         const qsizetype newline = text.indexOf('\n', start);
-        qsizetype end = newline < 0 ? text.size() : newline;
-        const qsizetype next = newline < 0 ? text.size() : newline + 1;
-        if (end > start && text[end - 1] == '\r')
-            --end;
-        document.lines_.push_back({text.mid(start, end - start), text.mid(end, next - end)});
-        start = next;
+        Line line{start, (newline < 0 ? text.size() : newline) - start, LineEnd::None, false};
+        if (newline >= 0) {
+            const bool cr = line.length > 0 && text[newline - 1] == '\r';
+            line.length -= cr ? 1 : 0;
+            line.end = cr ? LineEnd::CrLf : LineEnd::Lf;
+        }
+        document.lines_.push_back(line);
+        start = newline < 0 ? text.size() : newline + 1;
     }
     return document;
 }
 
+QByteArrayView IniDocument::textOf(const Line& line) const {
+    return QByteArrayView(line.written ? written_ : text_).sliced(line.start, line.length);
+}
+
 std::optional<QByteArray> IniDocument::serialize() const {
     QByteArray text;
-    for (const Line& line : lines_)
-        text += line.text + line.end;
+    text.reserve(text_.size() + written_.size() + 2 * static_cast<qsizetype>(lines_.size()));
+    for (const Line& line : lines_) {
+        text += textOf(line);
+        if (line.end != LineEnd::None)
+            text += line.end == LineEnd::CrLf ? QByteArrayView("\r\n") : QByteArrayView("\n");
+    }
     switch (encoding_) {
     case Encoding::Local8Bit:
         return text;
@@ -129,29 +197,42 @@ std::optional<QByteArray> IniDocument::serialize() const {
     return std::nullopt;
 }
 
-void IniDocument::insert(std::size_t at, QByteArray text) {
-    if (at > 0 && lines_[at - 1].end.isEmpty()) // a last line without an end gets one to stay a line
-        lines_[at - 1].end = "\r\n";
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), "\r\n"});
+IniDocument::Line IniDocument::addWritten(const QByteArray& text) {
+    const Line line{written_.size(), text.size(), LineEnd::CrLf, true};
+    written_ += text;
+    return line;
+}
+
+void IniDocument::insert(std::size_t at, const QByteArray& text) {
+    if (at > 0 && lines_[at - 1].end == LineEnd::None) // a last line without an end gets one to stay a line
+        lines_[at - 1].end = LineEnd::CrLf;
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), addWritten(text));
 }
 
 IniDocument::Location IniDocument::locate(const QString& section, const QString& key) const {
+    const NameMatcher sectionName(section);
+    const NameMatcher keyName(key);
     Location found;
     bool inside = false;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (const auto name = sectionOf(lines_[i].text)) {
+        const QByteArrayView line = textOf(lines_[i]);
+        if (const auto name = sectionNameOf(line)) {
             if (found.section) // only the first section of a name counts
                 break;
-            inside = sameName(*name, section);
+            const int match = sectionName.compare(*name);
+            inside = match == 1 || (match == -1 && section.isEmpty());
             if (inside)
                 found.section = i;
             continue;
         }
         if (!inside)
             continue;
-        if (const auto name = keyOf(lines_[i].text)) {
+        if (const auto name = keyNameOf(line)) {
+            const int match = keyName.compare(*name);
+            if (match == -1)
+                continue;
             found.lastEntry = i;
-            if (!found.key && sameName(*name, key))
+            if (!found.key && match == 1)
                 found.key = i;
         }
     }
@@ -162,8 +243,8 @@ std::optional<QString> IniDocument::value(const QString& section, const QString&
     const Location found = locate(section, key);
     if (!found.key)
         return std::nullopt;
-    const QByteArray& line = lines_[*found.key].text;
-    QString text = decode(line.mid(line.indexOf('=') + 1));
+    const QByteArrayView line = textOf(lines_[*found.key]);
+    QString text = decode(line.sliced(line.indexOf('=') + 1));
     // One pair of quotes around the whole value is the INI way to keep blanks at its ends; the value
     // is what lies between them, kept as it is.
     if (text.size() >= 2 && (text.front() == u'"' || text.front() == u'\'') && text.back() == text.front())
@@ -175,7 +256,7 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
     const Location found = locate(section, key);
     const QByteArray entry = entryLine(key, value);
     if (found.key) {
-        lines_[*found.key] = {entry, "\r\n"};
+        lines_[*found.key] = addWritten(entry);
     } else if (found.section) {
         insert(found.lastEntry.value_or(*found.section) + 1, entry);
     } else {
@@ -188,7 +269,7 @@ SettingsFile::SettingsFile(QString path)
     : path_(std::move(path)) {}
 
 std::optional<QString> SettingsFile::rawValue(const QString& section, const QString& key) const {
-    const FileReadResult file = readRegularFile(path_);
+    const FileReadResult file = readSettingsText(path_);
     if (file.error != 0)
         return std::nullopt;
     return IniDocument::parse(file.data).value(section, key);
@@ -228,15 +309,17 @@ void SettingsFile::writeValues(std::span<const SettingValue> values) {
     const auto unableToWrite = [this] {
         return PlayerError(QStringLiteral("Unable to write to %1").arg(path_));
     };
-    const FileReadResult file = readRegularFile(path_);
-    // A file that exists but cannot be read is not overwritten: its other entries would be lost.
+    const FileReadResult file = readSettingsText(path_);
+    // A file that exists but cannot be read (or is too large to read) is not overwritten: its other
+    // entries would be lost.
     if (file.error != 0 && file.error != ENOENT)
         throw unableToWrite();
     IniDocument document = IniDocument::parse(file.data);
     for (const SettingValue& v : values)
         document.setValue(v.section, v.key, v.value);
     const std::optional<QByteArray> text = document.serialize();
-    if (!text || !writeFileAtomically(path_, *text).isEmpty())
+    // A file past the size limit could not be read back, so it is not written either.
+    if (!text || text->size() > maxFileSize || !writeFileAtomically(path_, *text).isEmpty())
         throw unableToWrite();
 }
 

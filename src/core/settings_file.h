@@ -18,6 +18,8 @@ std::optional<int> parseIniInteger(QStringView text);
 // for byte with the line ends they had; lines the player writes end in CR LF. A file that starts with
 // a UTF-16 byte-order mark is read and written as UTF-16, as Windows does.
 // Section and key names match without regard to case; the first of duplicates wins.
+// The lines are spans of one copy of the text, so a document costs its text and a few bytes per line,
+// and a look-up reads each line once without copying it.
 class IniDocument {
 public:
     static IniDocument parse(const QByteArray& text);
@@ -38,15 +40,23 @@ private:
         std::optional<std::size_t> key;       // line of the key
         std::optional<std::size_t> lastEntry; // last key line of the section
     };
+    enum class LineEnd : unsigned char { None, Lf, CrLf };
+    // A line of text_, or of written_ once the player has written it; without its line end.
     struct Line {
-        QByteArray text; // in the locale's 8-bit encoding, without its line end
-        QByteArray end;  // "\r\n", "\n", or empty for a last line without one
+        qsizetype start = 0;
+        qsizetype length = 0;
+        LineEnd end = LineEnd::None; // None only for a last line without one
+        bool written = false;
     };
     enum class Encoding { Local8Bit, Utf16LE, Utf16BE };
 
+    QByteArrayView textOf(const Line& line) const;
     Location locate(const QString& section, const QString& key) const;
-    void insert(std::size_t at, QByteArray text);
+    Line addWritten(const QByteArray& text);
+    void insert(std::size_t at, const QByteArray& text);
 
+    QByteArray text_;    // in the locale's 8-bit encoding
+    QByteArray written_; // the lines the player wrote, one after another
     std::vector<Line> lines_;
     Encoding encoding_ = Encoding::Local8Bit;
     bool lossless_ = true; // the UTF-16 text decoded without loss
@@ -61,9 +71,13 @@ struct SettingValue {
 // The settings file on disk. It caches nothing: every read reads the file and every write reaches
 // the disk at once, atomically. A missing or unreadable file reads as empty, so every key takes its
 // default. A failed write raises PlayerError "Unable to write to <path>" and leaves the file as it was.
+// A file larger than maxFileSize (a thousand times what the player writes) is not read: every key
+// reads as its default and every write fails as above, so the file stays whole for its owner to mend;
+// a write that would take the file past the limit fails the same way.
 class SettingsFile {
 public:
     static constexpr qsizetype maxTextLength = 2047;
+    static constexpr qsizetype maxFileSize = qsizetype{1} << 20;
 
     explicit SettingsFile(QString path);
     const QString& path() const { return path_; }
