@@ -2,9 +2,11 @@
 // grooves, handles and palette.
 #include "skin/skin_style.h"
 
+#include <QIcon>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmap>
 #include <QStyleFactory>
 #include <QStyleOption>
 
@@ -223,6 +225,45 @@ void SkinStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* opti
     default:
         QProxyStyle::drawPrimitive(element, option, painter, widget);
     }
+}
+
+QIcon SkinStyle::tintedIcon(const QIcon& icon, const QSize& size, qreal ratio, bool enabled) const {
+    QPixmap picture = icon.pixmap(size, ratio);
+    if (picture.isNull())
+        return icon;
+    QColor ink = colour(skin_.buttonText);
+    if (!enabled)
+        ink.setAlpha(110);
+    QPainter painter(&picture);
+    // The picture's own alpha keeps its shape and its edges' smoothing; its colours give way to the ink.
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(QRectF(QPointF(0, 0), picture.deviceIndependentSize()), ink);
+    painter.end();
+    return QIcon(picture);
+}
+
+void SkinStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                            const QWidget* widget) const {
+    const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    const bool enabled = option->state & State_Enabled;
+    if (element == CE_PushButtonLabel) {
+        if (const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option);
+            button && !button->icon.isNull()) {
+            QStyleOptionButton tinted(*button);
+            tinted.icon = tintedIcon(button->icon, button->iconSize, ratio, enabled);
+            QProxyStyle::drawControl(element, &tinted, painter, widget);
+            return;
+        }
+    } else if (element == CE_ToolButtonLabel) {
+        if (const auto* button = qstyleoption_cast<const QStyleOptionToolButton*>(option);
+            button && !button->icon.isNull()) {
+            QStyleOptionToolButton tinted(*button);
+            tinted.icon = tintedIcon(button->icon, button->iconSize, ratio, enabled);
+            QProxyStyle::drawControl(element, &tinted, painter, widget);
+            return;
+        }
+    }
+    QProxyStyle::drawControl(element, option, painter, widget);
 }
 
 void SkinStyle::drawScrollBar(const QStyleOptionSlider* option, QPainter* painter,

@@ -35,6 +35,8 @@ public:
                     const QWidget* widget = nullptr) const override;
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget = nullptr) const override;
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget = nullptr) const override;
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
                             const QWidget* widget = nullptr) const override;
 
@@ -42,6 +44,9 @@ private:
     // A raised face (button, handle) in rect: the skin's shape, sunken when pressed.
     void drawFace(QPainter* painter, const QRectF& rect, bool sunken, bool hovered, bool enabled,
                   const QColor& top, const QColor& bottom) const;
+    // The button picture re-coloured in the skin's button text colour: any picture the windows give a
+    // button becomes a glyph of the skin, at the painter's device pixel ratio so it stays crisp.
+    QIcon tintedIcon(const QIcon& icon, const QSize& size, qreal ratio, bool enabled) const;
     void drawScrollBar(const QStyleOptionSlider* option, QPainter* painter, const QWidget* widget) const;
 
     Skin skin_;

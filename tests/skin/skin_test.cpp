@@ -141,6 +141,41 @@ TEST(Skins, HueOffsetRotatesARenderedButtonFace) {
     EXPECT_NEAR(after.value(), before.value(), 3);
 }
 
+// Button pictures are drawn in the skin's button text colour, so a glyph stays visible on dark and light
+// faces alike.
+TEST(Skins, ButtonPicturesTakeTheSkinsInk) {
+    PlayerFixture player;
+    TForm1& w = player.start();
+    QPushButton* button = nullptr;
+    for (QPushButton* candidate : w.findChildren<QPushButton*>())
+        if (candidate->isEnabled() && !candidate->icon().isNull() && candidate->isVisibleTo(&w)) {
+            button = candidate;
+            break;
+        }
+    ASSERT_NE(button, nullptr);
+    for (const int index : {0, 7, 9}) {
+        selectSkin(*w.sknmngr1, index);
+        QApplication::processEvents();
+        const QColor ink = QColor::fromRgba(skins()[static_cast<std::size_t>(index)].buttonText);
+        for (const qreal ratio : {1.0, 2.0}) {
+            const QImage picture = render(*button, ratio);
+            int inked = 0;
+            const QRect iconArea(QPoint(0, 0), button->iconSize() * ratio);
+            const QRect centred = iconArea.translated(picture.rect().center() - iconArea.center());
+            for (int y = centred.top(); y <= centred.bottom(); ++y)
+                for (int x = centred.left(); x <= centred.right(); ++x) {
+                    const QColor c = picture.pixelColor(x, y);
+                    if (std::abs(c.red() - ink.red()) + std::abs(c.green() - ink.green()) +
+                            std::abs(c.blue() - ink.blue()) <
+                        12)
+                        ++inked;
+                }
+            EXPECT_GT(inked, 4 * ratio * ratio)
+                << skins()[static_cast<std::size_t>(index)].caption << " at " << ratio;
+        }
+    }
+}
+
 // The menu opacity reaches the pop-up menus, and ending the skin object gives back the look the
 // application had.
 TEST(Skins, MenuOpacityAppliesToPopUpsAndTheLookIsGivenBack) {
