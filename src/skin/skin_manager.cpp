@@ -3,6 +3,7 @@
 
 #include "skin/skin_style.h"
 #include "skin/skins.h"
+#include "skin/window_effects.h"
 
 #include <QApplication>
 #include <QStyle>
@@ -56,7 +57,7 @@ void SkinManager::apply() {
     // every window, which is what carries metrics and menu opacity along with the colours. The palette
     // is set after it, so that it stands above any palette a widget inherits.
     const Skin skin = skins()[static_cast<std::size_t>(index)].tinted(hueOffset_, saturation_);
-    auto* style = new SkinStyle(skin, menuOpacity_);
+    auto* style = new SkinStyle(skin, menuOpacity_, WindowEffects::platformSupportsOpacity(), blendOnMoving_);
     const QPalette palette = style->skinPalette();
     QApplication::setStyle(style);
     QApplication::setPalette(palette);

@@ -2,6 +2,8 @@
 // grooves, handles and palette.
 #include "skin/skin_style.h"
 
+#include "skin/window_effects.h"
+
 #include <QIcon>
 #include <QMenu>
 #include <QPainter>
@@ -27,10 +29,12 @@ QColor shade(const QColor& c, int percent) {
 
 } // namespace
 
-SkinStyle::SkinStyle(const Skin& skin, int menuOpacity)
+SkinStyle::SkinStyle(const Skin& skin, int menuOpacity, bool windowEffects, bool blendOnMoving)
     : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion")))
     , skin_(skin)
-    , menuOpacity_(std::clamp(menuOpacity, 0, 255)) {
+    , menuOpacity_(std::clamp(menuOpacity, 0, 255))
+    , windowEffects_(windowEffects)
+    , blendOnMoving_(blendOnMoving) {
     setObjectName(QStringLiteral("orvu-skin"));
 }
 
@@ -88,6 +92,8 @@ void SkinStyle::polish(QWidget* widget) {
         font.setPixelSize(skin_.fontPixelSize);
         menu->setFont(font);
         menu->setWindowOpacity(menuOpacity_ / 255.0);
+    } else if (windowEffects_ && (widget->windowType() == Qt::Window || widget->windowType() == Qt::Dialog)) {
+        WindowEffects::attach(widget, blendOnMoving_);
     }
 }
 

@@ -18,7 +18,8 @@ class SkinStyle : public QProxyStyle {
 
 public:
     // skin: already tinted. menuOpacity: 0..255, applied to pop-up menus when they are polished.
-    SkinStyle(const Skin& skin, int menuOpacity);
+    // windowEffects: top-level windows fade in and, with blendOnMoving, turn translucent while moved.
+    SkinStyle(const Skin& skin, int menuOpacity, bool windowEffects = false, bool blendOnMoving = false);
 
     const Skin& skin() const { return skin_; }
     // The palette every window takes under this skin.
@@ -51,6 +52,8 @@ private:
 
     Skin skin_;
     int menuOpacity_;
+    bool windowEffects_;
+    bool blendOnMoving_;
 };
 
 } // namespace orvu

@@ -4,6 +4,7 @@
 #include "skin/scroll_bar.h"
 #include "skin/skin_manager.h"
 #include "skin/skins.h"
+#include "skin/window_effects.h"
 #include "support/player_fixture.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -174,6 +176,22 @@ TEST(Skins, ButtonPicturesTakeTheSkinsInk) {
                 << skins()[static_cast<std::size_t>(index)].caption << " at " << ratio;
         }
     }
+}
+
+// A window fades in from nothing when it shows and, with blend on moving, turns translucent while it is
+// moved and opaque again once it rests.
+TEST(WindowEffects, FadeInAndBlendWhileMoving) {
+    QWidget window;
+    window.resize(120, 80);
+    WindowEffects::attach(&window, true);
+    window.show();
+    EXPECT_LT(window.windowOpacity(), 0.5);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.windowOpacity() == 1.0; }, 5000));
+    window.move(window.pos() + QPoint(15, 9));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return std::abs(window.windowOpacity() - WindowEffects::movingOpacity / 255.0) < 0.01; },
+        5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.windowOpacity() == 1.0; }, 5000));
 }
 
 // The menu opacity reaches the pop-up menus, and ending the skin object gives back the look the
