@@ -4,6 +4,7 @@
 #include "skin/scroll_bar.h"
 #include "skin/skin_manager.h"
 #include "skin/skins.h"
+#include "skin/title_bar.h"
 #include "skin/window_effects.h"
 #include "support/player_fixture.h"
 
@@ -192,6 +193,46 @@ TEST(WindowEffects, FadeInAndBlendWhileMoving) {
         [&] { return std::abs(window.windowOpacity() - WindowEffects::movingOpacity / 255.0) < 0.01; },
         5000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.windowOpacity() == 1.0; }, 5000));
+}
+
+// The title bar's menu button carries its caption, hint and size and opens its menu under itself; the
+// close button closes the window, and there is no maximize button.
+TEST(TitleBar, MenuButtonOpensItsMenuAndCloseCloses) {
+    struct Case {
+        QString text;
+        QString hint;
+        QSize size;
+    };
+    const Case cases[] = {
+        {QStringLiteral("ORVU"), QStringLiteral("Main Menu"), QSize()},
+        {QStringLiteral("Visualization"), QStringLiteral("Visualization Menu"), QSize(114, 23)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        QWidget window(nullptr, Qt::Window | Qt::FramelessWindowHint);
+        window.resize(400, 200);
+        QMenu menu;
+        menu.addAction(QStringLiteral("item"));
+        auto* bar = new TitleBar(&window, c.text, c.hint, &menu, c.size);
+        bar->setGeometry(0, 0, 400, TitleBar::barHeight);
+        window.show();
+        EXPECT_EQ(bar->menuButton()->text(), c.text);
+        EXPECT_EQ(bar->menuButton()->toolTip(), c.hint);
+        if (c.size.isValid()) {
+            EXPECT_EQ(bar->menuButton()->size(), c.size);
+        }
+        EXPECT_GT(bar->minimizeButton()->x(), bar->menuButton()->geometry().right() + 16);
+        QTest::mouseClick(bar->menuButton(), Qt::LeftButton);
+        EXPECT_TRUE(menu.isVisible());
+        EXPECT_LE(std::abs(menu.pos().y() -
+                           bar->menuButton()->mapToGlobal(QPoint(0, bar->menuButton()->height())).y()),
+                  1);
+        menu.hide();
+        for (const QPushButton* button : bar->findChildren<QPushButton*>())
+            EXPECT_NE(button->toolTip(), QStringLiteral("Maximize"));
+        QTest::mouseClick(bar->closeButton(), Qt::LeftButton);
+        EXPECT_FALSE(window.isVisible());
+    }
 }
 
 // The menu opacity reaches the pop-up menus, and ending the skin object gives back the look the
