@@ -3,6 +3,7 @@
 
 #include "core/gauge_percent.h"
 
+#include <QLinearGradient>
 #include <QPainter>
 
 #include <algorithm>
@@ -47,7 +48,14 @@ void Gauge::paintEvent(QPaintEvent*) {
         filled.setWidth(width() * percent / 100);
     else
         filled.setTop(height() - height() * percent / 100);
-    painter.fillRect(filled, palette().highlight());
+    // The bar takes the skin's highlight as a gradient across its thickness, bright edge first, so a
+    // level meter reads as a lit bar in every skin.
+    const QColor lit = palette().color(QPalette::Highlight);
+    QLinearGradient shine(QPointF(0, 0),
+                          orientation_ == Qt::Horizontal ? QPointF(0, height()) : QPointF(width(), 0));
+    shine.setColorAt(0, lit.lighter(130));
+    shine.setColorAt(1, lit.darker(125));
+    painter.fillRect(filled, shine);
     painter.setPen(palette().mid().color());
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
