@@ -1,14 +1,18 @@
-// Purpose: the output thread's render path allocates nothing, counted by a hook on every allocation
-// of the process that looks at which thread asks.
+// Purpose: the output thread's render path allocates nothing and takes no lock, counted by hooks on
+// every allocation and every mutex of the process that look at which thread asks.
 #include "engine/engine.h"
 #include "engine/sine_decoder.h" // tests/engine
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <pthread.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdlib>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -27,13 +31,51 @@ namespace {
 // Set on the thread that renders while it is inside render().
 thread_local bool insideRender = false;
 std::atomic<long> renderAllocations{0};
+std::atomic<long> renderLocks{0};
 
 void countAllocation() {
     if (insideRender)
         renderAllocations.fetch_add(1, std::memory_order_relaxed);
 }
 
+// The next definition of a C library function after this executable's own.
+template <class Function>
+Function* nextDefinition(const char* name) {
+    return reinterpret_cast<Function*>(::dlsym(RTLD_NEXT, name));
+}
+
 } // namespace
+
+#ifndef __SANITIZE_THREAD__ // ThreadSanitizer watches these functions itself; this test skips there
+// Every mutex lock of the process passes here (this executable's definitions come first) and is
+// handed on; the rendering thread's are counted.
+extern "C" {
+int pthread_mutex_lock(pthread_mutex_t* mutex) {
+    static auto* next = nextDefinition<int(pthread_mutex_t*)>("pthread_mutex_lock");
+    if (insideRender)
+        renderLocks.fetch_add(1, std::memory_order_relaxed);
+    return next(mutex);
+}
+int pthread_mutex_trylock(pthread_mutex_t* mutex) {
+    static auto* next = nextDefinition<int(pthread_mutex_t*)>("pthread_mutex_trylock");
+    if (insideRender)
+        renderLocks.fetch_add(1, std::memory_order_relaxed);
+    return next(mutex);
+}
+int pthread_rwlock_rdlock(pthread_rwlock_t* lock) {
+    static auto* next = nextDefinition<int(pthread_rwlock_t*)>("pthread_rwlock_rdlock");
+    if (insideRender)
+        renderLocks.fetch_add(1, std::memory_order_relaxed);
+    return next(lock);
+}
+int pthread_rwlock_wrlock(pthread_rwlock_t* lock) {
+    static auto* next = nextDefinition<int(pthread_rwlock_t*)>("pthread_rwlock_wrlock");
+    if (insideRender)
+        renderLocks.fetch_add(1, std::memory_order_relaxed);
+    return next(lock);
+}
+}
+#endif
 
 #ifdef ORVU_SANITIZER_HOOKS
 // The sanitizers own malloc; they call these hooks on every allocation and release.
@@ -67,10 +109,13 @@ const int hooksInstalled = 1;
 #endif
 
 // A playing channel with every effect on (ten equalizer bands, echo and reverb), its volume sliding and
-// its rate changed, rendered 100,000 times in device-sized calls as a device would (underruns
-// included): not one allocation on the rendering thread. The channel is made and the effects set
+// its rate changed, rendered 100,000 times in small calls as a device would (underruns included): not
+// one allocation and not one lock on the rendering thread. The channel is made and the effects set
 // before counting; only what render() itself asks for counts.
-TEST(RenderPath, AllocatesNothingWithEveryEffectOn) {
+TEST(RenderPath, NoAllocationNoLockWithEveryEffectOn) {
+#ifdef __SANITIZE_THREAD__
+    GTEST_SKIP() << "ThreadSanitizer owns the lock functions";
+#endif
     ASSERT_NE(hooksInstalled, 0);
     Engine engine;
     ASSERT_TRUE(engine.initManual(44100, Engine::ManualRender::Underrun));
@@ -96,15 +141,20 @@ TEST(RenderPath, AllocatesNothingWithEveryEffectOn) {
     ASSERT_TRUE(engine.channelPlay(h, false));
     std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the decoder fills its ring first
 
-    // The hook is live: an allocation inside the marked span counts.
+    // The hooks are live: an allocation and a lock inside the marked span count.
+    std::mutex probeMutex;
     insideRender = true;
     void* volatile probe = std::malloc(16);
+    probeMutex.lock();
     insideRender = false;
+    probeMutex.unlock();
     std::free(probe);
     ASSERT_EQ(renderAllocations.load(), 1);
+    ASSERT_EQ(renderLocks.load(), 1);
 
     std::vector<float> out(2 * 32);
     renderAllocations = 0;
+    renderLocks = 0;
     for (int call = 0; call < 100000; ++call) {
         if (call % 10000 == 0) // parameter changes travel to the render path while it runs
             engine.channelSlideAttribute(h, kAttribVol, call % 20000 == 0 ? 0.2f : 1.0f, 50);
@@ -113,5 +163,6 @@ TEST(RenderPath, AllocatesNothingWithEveryEffectOn) {
         insideRender = false;
     }
     EXPECT_EQ(renderAllocations.load(), 0);
+    EXPECT_EQ(renderLocks.load(), 0);
     engine.streamFree(h);
 }
