@@ -26,6 +26,14 @@ std::int64_t nanosSince(std::chrono::steady_clock::time_point start) {
         .count();
 }
 
+// A damaged float file can hold NaN and infinite samples: they would reach the device and poison the
+// effects' feedback state for good, so they become silence as they leave the decoder.
+void silenceNonFinite(float* samples, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        if (!std::isfinite(samples[i]))
+            samples[i] = 0.0f;
+}
+
 void deleteResampler(SRC_STATE_tag* state) {
     src_delete(state);
 }
@@ -123,6 +131,8 @@ void Channel::decodeLoop() {
 
         const auto started = std::chrono::steady_clock::now();
         const std::size_t frames = decoder_->read(block->samples, ring_.blockFrames());
+        silenceNonFinite(block->samples,
+                         std::min(frames, ring_.blockFrames()) * static_cast<std::size_t>(channels_));
         if (setup_.cpuNanos)
             setup_.cpuNanos->fetch_add(nanosSince(started), std::memory_order_relaxed);
 

@@ -196,8 +196,8 @@ TEST(MalformedAudio, EveryFileFailsCleanlyOrPlays) {
 
 // A float file's NaN and infinite samples (damaged float WAV and WavPack files of the corpus carry
 // them) are not heard as such: the output stays finite, so neither the device nor an effect's
-// feedback state is poisoned. Disabled until the engine clears such samples; it fails today.
-TEST(MalformedAudio, DISABLED_NonFiniteSamplesAreNotHeard) {
+// feedback state is poisoned.
+TEST(MalformedAudio, NonFiniteSamplesAreNotHeard) {
     const fs::path file = fs::temp_directory_path() / ("orvu-nan-" + std::to_string(::getpid()) + ".wav");
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
