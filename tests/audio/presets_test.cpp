@@ -310,8 +310,9 @@ TEST_F(PresetsTest, GenreAutoPresetMatchesTheWholeGenre) {
         w->state.AutoEq = c.autoEq;
         loadTrack(trackWithGenre(c.genre));
         EXPECT_EQ(w->state.PresetIndex, c.presetIndex);
-        if (c.presetIndex != 0)
+        if (c.presetIndex != 0) {
             EXPECT_EQ(presets->lst1->itemIndex(), c.presetIndex);
+        }
         EXPECT_EQ(positions(), c.positions);
     }
     EXPECT_TRUE(player.messages.boxes.isEmpty());

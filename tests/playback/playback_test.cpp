@@ -372,8 +372,9 @@ TEST_F(PlaybackTest, EndOfTrackPlaysEachTrackOnceToItsEnd) {
     const double lengths[] = {1.0, 0.3, 0.5};
     for (qsizetype i = 0; i < 4; ++i) {
         EXPECT_EQ(played[i].file, order[i]) << i;
-        if (i > 0) // not before the previous track was heard to its end
+        if (i > 0) { // not before the previous track was heard to its end
             EXPECT_GE(played[i].startSeconds - played[i - 1].startSeconds, lengths[i - 1] - 0.05) << i;
+        }
     }
     EXPECT_EQ(w->lst1->itemIndex(), 0);
 
