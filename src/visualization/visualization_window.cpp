@@ -11,12 +11,13 @@
 #include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
 #include <array>
-#include <utility>
+#include <climits>
 
 namespace orvu {
 
@@ -64,18 +65,17 @@ constexpr std::array<FrameRateItem, 7> frameRateItems{{
 
 VisSurface::VisSurface(QWidget* parent)
     : QWidget(parent) {
-    repaintTimer_.setSingleShot(true);
-    repaintTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&repaintTimer_, &QTimer::timeout, this, &VisSurface::showUnpainted);
     // The picture covers every pixel: nothing beneath needs painting first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
-QPen VisSurface::pen() const {
+QPen VisSurface::linePen() const {
     // Width 0 is Qt's one-pixel pen, as is 1; round ends and joins as a wide window-system pen has.
     return QPen(penColour_, penWidth_ <= 1 ? 0 : penWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
+
+namespace {
 
 // The picture's pixels, written directly: shapes are rows of pixels of one colour.
 class Pixels {
@@ -86,12 +86,13 @@ public:
         , width_(picture.width())
         , height_(picture.height()) {}
 
-    // Pixels left .. right of row y, as far as they lie in the picture.
-    void fill(int y, int left, int right, QRgb colour) const {
+    // Clips left .. right of row y to the picture; false when nothing of it lies there.
+    bool clip(int y, int& left, int& right) const {
         left = std::max(left, 0);
         right = std::min(right, width_ - 1);
-        if (y < 0 || y >= height_ || left > right)
-            return;
+        return y >= 0 && y < height_ && left <= right;
+    }
+    void fill(int y, int left, int right, QRgb colour) const {
         QRgb* line = bits_ + y * stride_;
         std::fill(line + left, line + right + 1, colour);
     }
@@ -103,35 +104,103 @@ private:
 };
 
 constexpr QRgb blackPixel = 0xFF000000;
+constexpr int spanBand = 16; // rows per band of the surface's span sets
 
-void VisSurface::blacken(const Pixels& pixels, int y, int left, int right) const {
-    // Outside what was drawn since the last wipe the picture is black already.
-    if (y >= drawnSinceWipe_.top() && y <= drawnSinceWipe_.bottom())
-        pixels.fill(y, std::max(left, drawnSinceWipe_.left()), std::min(right, drawnSinceWipe_.right()),
-                    blackPixel);
-}
+// Writes one shape's rows, top to bottom, and notes what it drew (lit) and what it changed, once per
+// band of rows and apart on each side of the shape's middle: a ring or a column of shapes stays a few
+// narrow spans, at a few steps per band.
+class ShapeWriter {
+public:
+    ShapeWriter(QImage& picture, VisBandSpans& lit, VisBandSpans& changed, QRgb pen, int middle)
+        : pixels_(picture)
+        , lit_(lit)
+        , changed_(changed)
+        , pen_(pen)
+        , middle_(middle) {}
+    ShapeWriter(const ShapeWriter&) = delete;
+    ShapeWriter& operator=(const ShapeWriter&) = delete;
+    ~ShapeWriter() { flush(); }
+
+    // Pixels left .. right of row y in the pen's colour.
+    void pen(int y, int left, int right) {
+        if (!pixels_.clip(y, left, right))
+            return;
+        pixels_.fill(y, left, right, pen_);
+        note(drawn_, y, left, right);
+    }
+    // The black inside of a shape over left .. right of row y: only where something was drawn since the
+    // last wipe can the picture be other than black.
+    void inside(int y, int left, int right) {
+        if (!pixels_.clip(y, left, right))
+            return;
+        for (const VisBandSpans::Span& lit : lit_.spansAt(y)) {
+            const int from = std::max(lit.left, left), to = std::min(lit.right, right);
+            if (from <= to) {
+                pixels_.fill(y, from, to, blackPixel);
+                note(blackened_, y, from, to);
+            }
+        }
+    }
+
+private:
+    struct Side {
+        int left = INT_MAX, right = INT_MIN;
+    };
+
+    void note(std::array<Side, 2>& sides, int y, int left, int right) {
+        if (y / spanBand != band_) {
+            flush();
+            band_ = y / spanBand;
+            top_ = y;
+        }
+        bottom_ = std::max(bottom_, y);
+        top_ = std::min(top_, y);
+        Side& side = sides[(left + right) / 2 > middle_ ? 1 : 0];
+        side.left = std::min(side.left, left);
+        side.right = std::max(side.right, right);
+    }
+    void flush() {
+        for (Side& side : drawn_) {
+            lit_.add(top_, bottom_, side.left, side.right);
+            changed_.add(top_, bottom_, side.left, side.right);
+            side = {};
+        }
+        for (Side& side : blackened_) {
+            changed_.add(top_, bottom_, side.left, side.right);
+            side = {};
+        }
+        top_ = INT_MAX;
+        bottom_ = INT_MIN;
+    }
+
+    Pixels pixels_;
+    VisBandSpans& lit_;
+    VisBandSpans& changed_;
+    QRgb pen_;
+    int middle_;
+    int band_ = -1;
+    int top_ = INT_MAX, bottom_ = INT_MIN;
+    std::array<Side, 2> drawn_, blackened_;
+};
+
+} // namespace
 
 void VisSurface::ellipse(const VisBox& box) {
     // Written row by row: a painter's ellipse with a wide pen costs ten times more.
     QImage& picture = canvas();
     ellipseRows(box, penWidth_, rows_, 0, picture.height() - 1);
-    if (rows_.empty())
-        return;
-    const Pixels pixels(picture);
-    const QRgb pen = penColour_.rgb();
-    int left = rows_.front().left, right = rows_.front().right;
-    for (const VisEllipseRow& row : rows_) {
-        if (row.inLeft <= row.inRight) {
-            pixels.fill(row.y, row.left, row.inLeft - 1, pen);
-            blacken(pixels, row.y, row.inLeft, row.inRight);
-            pixels.fill(row.y, row.inRight + 1, row.right, pen);
-        } else {
-            pixels.fill(row.y, row.left, row.right, pen);
+    {
+        ShapeWriter shape(picture, lit_, changed_, penPixel_, (box.x1 + box.x2) / 2);
+        for (const VisEllipseRow& row : rows_) {
+            if (row.inLeft <= row.inRight) {
+                shape.pen(row.y, row.left, row.inLeft - 1);
+                shape.inside(row.y, row.inLeft, row.inRight);
+                shape.pen(row.y, row.inRight + 1, row.right);
+            } else {
+                shape.pen(row.y, row.left, row.right);
+            }
         }
-        left = std::min(left, row.left);
-        right = std::max(right, row.right);
     }
-    drawn(QRect(QPoint(left, rows_.front().y), QPoint(right, rows_.back().y)));
 }
 
 void VisSurface::rectangle(const VisBox& box) {
@@ -143,74 +212,65 @@ void VisSurface::rectangle(const VisBox& box) {
     const QRect outline = edges.adjusted(-before, -before, after, after);
     const QRect inside = edges.adjusted(after + 1, after + 1, -before - 1, -before - 1);
     QImage& picture = canvas();
-    const Pixels pixels(picture);
-    const QRgb pen = penColour_.rgb();
-    for (int y = std::max(outline.top(), 0); y <= std::min(outline.bottom(), picture.height() - 1); ++y) {
-        if (inside.isValid() && y >= inside.top() && y <= inside.bottom()) {
-            pixels.fill(y, outline.left(), inside.left() - 1, pen);
-            blacken(pixels, y, inside.left(), inside.right());
-            pixels.fill(y, inside.right() + 1, outline.right(), pen);
-        } else {
-            pixels.fill(y, outline.left(), outline.right(), pen);
+    {
+        ShapeWriter shape(picture, lit_, changed_, penPixel_, outline.center().x());
+        for (int y = std::max(outline.top(), 0); y <= std::min(outline.bottom(), picture.height() - 1); ++y) {
+            if (inside.isValid() && y >= inside.top() && y <= inside.bottom()) {
+                shape.pen(y, outline.left(), inside.left() - 1);
+                shape.inside(y, inside.left(), inside.right());
+                shape.pen(y, inside.right() + 1, outline.right());
+            } else {
+                shape.pen(y, outline.left(), outline.right());
+            }
         }
     }
-    drawn(outline);
 }
 
 void VisSurface::polylineTo(std::span<const QPoint> points) {
     if (points.empty())
         return;
-    QPainter painter(&canvas());
-    painter.setPen(pen());
-    QRect area(currentPoint_, currentPoint_);
+    QImage& picture = canvas();
+    QPainter painter(&picture);
+    painter.setPen(linePen());
+    const int reach = penWidth_ / 2 + 1;
     for (const QPoint& point : points) {
         painter.drawLine(currentPoint_, point);
+        // The painter's pixels are not known one by one: the line's box counts as drawn.
+        const QRect box =
+            QRect(currentPoint_, point).normalized().adjusted(-reach, -reach, reach, reach) & picture.rect();
+        lit_.add(box.top(), box.bottom(), box.left(), box.right());
+        changed_.add(box.top(), box.bottom(), box.left(), box.right());
         currentPoint_ = point;
-        area |= QRect(point, point);
     }
-    const int reach = penWidth_ / 2 + 1;
-    drawn(area.adjusted(-reach, -reach, reach, reach));
-}
-
-void VisSurface::drawn(const QRect& area) {
-    const QRect visible = area & canvas().rect();
-    if (visible.isEmpty())
-        return;
-    drawnSinceWipe_ |= visible;
-    repaintArea(visible);
-}
-
-void VisSurface::repaintArea(const QRect& area) {
-    const QRegion shows = covered_.intersects(area) ? QRegion(area).subtracted(covered_) : QRegion(area);
-    if (shows.isEmpty())
-        return;
-    unpainted_ += shows;
-    // At most one repaint per refresh of a common screen: the picture keeps every drawing, so what
-    // several ticks drew shows together, a few milliseconds later at most.
-    const qint64 sinceLast = sinceRepaint_.isValid() ? sinceRepaint_.elapsed() : repaintSpacing;
-    if (sinceLast >= repaintSpacing)
-        showUnpainted();
-    else if (!repaintTimer_.isActive())
-        repaintTimer_.start(static_cast<int>(repaintSpacing - sinceLast));
-}
-
-void VisSurface::showUnpainted() {
-    repaintTimer_.stop();
-    if (unpainted_.isEmpty())
-        return;
-    update(unpainted_);
-    unpainted_ = QRegion();
-    sinceRepaint_.start();
 }
 
 void VisSurface::wipe() {
-    const Pixels pixels(canvas()); // a picture made afresh is black already
-    const QRect area = std::exchange(drawnSinceWipe_, QRect());
-    if (area.isEmpty())
+    const Pixels pixels(canvas());
+    for (const QRect& area : lit_.rects()) {
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            int left = area.left(), right = area.right();
+            if (pixels.clip(y, left, right))
+                pixels.fill(y, left, right, blackPixel);
+        }
+        changed_.add(area.top(), area.bottom(), area.left(), area.right());
+    }
+    lit_.clear();
+}
+
+void VisSurface::present() {
+    if (changed_.empty() || (sinceRepaint_.isValid() && sinceRepaint_.elapsed() < repaintSpacing))
         return;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        pixels.fill(y, area.left(), area.right(), blackPixel);
-    repaintArea(area);
+    // Bands of rows, each with a few spans: a ring or a few columns of shapes repaint little more than
+    // their own pixels, in a few dozen rectangles.
+    const std::vector<QRect> rects = changed_.rects();
+    changed_.clear();
+    QRegion region;
+    region.setRects(rects.data(), static_cast<int>(rects.size()));
+    if (covered_.isValid())
+        region -= covered_;
+    if (!region.isEmpty())
+        update(region);
+    sinceRepaint_.start();
 }
 
 void VisSurface::paintEvent(QPaintEvent* event) {
@@ -230,7 +290,8 @@ QImage& VisSurface::canvas() {
     if (picture_.size() != size()) {
         picture_ = QImage(size(), QImage::Format_RGB32);
         picture_.fill(Qt::black);
-        drawnSinceWipe_ = QRect();
+        lit_.reset(height(), spanBand);
+        changed_.reset(height(), spanBand);
     }
     return picture_;
 }
@@ -408,6 +469,7 @@ void TForm3::tmr1Timer() {
     if (Random1->isChecked())
         if (const auto picked = advanceRandomCycle(RandomTick))
             checkOnly(*picked);
+    pb1->present();
 }
 
 void TForm3::tmr2Timer() {
@@ -415,6 +477,7 @@ void TForm3::tmr2Timer() {
     const VisColour pen = penColour(colour);
     pb1->setPenColour(QColor(pen.red, pen.green, pen.blue));
     pb1->wipe();
+    pb1->present();
 }
 
 void TForm3::showEvent(QShowEvent* event) {

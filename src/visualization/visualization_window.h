@@ -5,14 +5,13 @@
 #include "core/vis_colour.h"
 #include "core/vis_geometry.h"
 #include "core/vis_raster.h"
+#include "core/vis_spans.h"
 
 #include <QColor>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPen>
-#include <QRegion>
 #include <QString>
-#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -21,18 +20,18 @@
 
 class QAction;
 class QMenu;
+class QTimer;
 class QToolButton;
 
 namespace orvu {
-
-class Pixels;
 
 struct PlayerState;
 
 // pb1, the drawing surface: a persistent picture that the draw timer paints into and paintEvent shows,
 // on black, as the shape beneath it would show. Like a window's drawing surface it keeps a pen (width
 // and colour), a black brush and a current point that lines start from. Each drawing repaints only the
-// area it touched, and a wipe only what was drawn since the last one.
+// area it touched, and a wipe only what was drawn since the last one; what several draw ticks touched
+// shows in one repaint (see present).
 class VisSurface : public QWidget {
     Q_OBJECT
 
@@ -42,7 +41,10 @@ public:
     int penWidth() const { return penWidth_; }
     void setPenWidth(int width) { penWidth_ = width; } // 0 and 1 both draw one-pixel lines
     QColor penColour() const { return penColour_; }
-    void setPenColour(const QColor& colour) { penColour_ = colour; }
+    void setPenColour(const QColor& colour) {
+        penColour_ = colour;
+        penPixel_ = colour.rgb();
+    }
     QPoint currentPoint() const { return currentPoint_; }
 
     // An ellipse inside the box (its right and bottom edges outside), outlined with the pen around
@@ -55,6 +57,10 @@ public:
     void polylineTo(std::span<const QPoint> points);
     // Everything drawn since the last wipe goes: the black background shows again.
     void wipe();
+    // Shows on the screen what the drawings changed, unless it did so less than repaintSpacing ago: the
+    // picture keeps every drawing, so what the ticks drew meanwhile shows with the next tick's.
+    void present();
+    static constexpr qint64 repaintSpacing = 16; // ms: about sixty repaints a second at most
 
     // The picture as it stands, at the surface's size.
     const QImage& picture() { return canvas(); }
@@ -66,27 +72,21 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QPen pen() const;
+    QPen linePen() const;
     // The picture, made afresh in black when the surface's size changed: a resized window is repainted
     // whole, and the surface paints nothing of its own, so the picture goes and the black shape beneath
     // shows. The pen and the current point stay.
     QImage& canvas();
-    void drawn(const QRect& area);
-    void repaintArea(const QRect& area); // what shows of it
-    void showUnpainted();
-    void blacken(const Pixels& pixels, int y, int left, int right) const; // the inside of a shape
 
     std::vector<VisEllipseRow> rows_; // kept to spare an allocation per ellipse
-
     QImage picture_;
-    QRect drawnSinceWipe_;
+    VisBandSpans lit_;     // drawn since the last wipe: all that is not black
+    VisBandSpans changed_; // changed since the last repaint
     QRect covered_;
-    static constexpr qint64 repaintSpacing = 16; // ms
-    QRegion unpainted_;                          // drawn, not yet repainted
-    QElapsedTimer sinceRepaint_;                 // since the last repaint
-    QTimer repaintTimer_;                        // the next repaint, when one came too soon
+    QElapsedTimer sinceRepaint_;
     int penWidth_ = 1;
     QColor penColour_ = Qt::black; // until the first colour tick
+    QRgb penPixel_ = 0xFF000000;
     QPoint currentPoint_{0, 0};
 };
 
