@@ -70,11 +70,6 @@ VisSurface::VisSurface(QWidget* parent)
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
-QPen VisSurface::linePen() const {
-    // Width 0 is Qt's one-pixel pen, as is 1; round ends and joins as a wide window-system pen has.
-    return QPen(penColour_, penWidth_ <= 1 ? 0 : penWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-}
-
 namespace {
 
 // The picture's pixels, written directly: shapes are rows of pixels of one colour.
@@ -227,20 +222,37 @@ void VisSurface::rectangle(const VisBox& box) {
 }
 
 void VisSurface::polylineTo(std::span<const QPoint> points) {
-    if (points.empty())
-        return;
     QImage& picture = canvas();
-    QPainter painter(&picture);
-    painter.setPen(linePen());
-    const int reach = penWidth_ / 2 + 1;
-    for (const QPoint& point : points) {
-        painter.drawLine(currentPoint_, point);
-        // The painter's pixels are not known one by one: the line's box counts as drawn.
-        const QRect box =
-            QRect(currentPoint_, point).normalized().adjusted(-reach, -reach, reach, reach) & picture.rect();
-        lit_.add(box.top(), box.bottom(), box.left(), box.right());
-        changed_.add(box.top(), box.bottom(), box.left(), box.right());
-        currentPoint_ = point;
+    {
+        // A line is its pixels on the straight path between its ends, both included, in runs along the
+        // rows; a pen wider than one pixel makes each run a band as many rows high and that much longer.
+        ShapeWriter shape(picture, lit_, changed_, penPixel_, INT_MAX);
+        const int width = std::max(penWidth_, 1), before = (width - 1) / 2, after = width / 2;
+        const auto run = [&](int y, int from, int to) {
+            for (int row = y - before; row <= y + after; ++row)
+                shape.pen(row, std::min(from, to) - before, std::max(from, to) + after);
+        };
+        for (const QPoint& point : points) {
+            int x = currentPoint_.x(), y = currentPoint_.y();
+            const int dx = std::abs(point.x() - x), dy = -std::abs(point.y() - y);
+            const int stepX = x < point.x() ? 1 : -1, stepY = y < point.y() ? 1 : -1;
+            int error = dx + dy, runFrom = x;
+            while (x != point.x() || y != point.y()) {
+                const int twice = 2 * error;
+                if (twice >= dy) {
+                    error += dy;
+                    x += stepX;
+                }
+                if (twice <= dx) {
+                    error += dx;
+                    run(y, runFrom, x - (twice >= dy ? stepX : 0));
+                    y += stepY;
+                    runFrom = x;
+                }
+            }
+            run(y, runFrom, x);
+            currentPoint_ = point;
+        }
     }
 }
 

@@ -10,7 +10,6 @@
 #include <QColor>
 #include <QElapsedTimer>
 #include <QImage>
-#include <QPen>
 #include <QString>
 #include <QWidget>
 
@@ -72,7 +71,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QPen linePen() const;
     // The picture, made afresh in black when the surface's size changed: a resized window is repainted
     // whole, and the surface paints nothing of its own, so the picture goes and the black shape beneath
     // shows. The pen and the current point stay.

@@ -18,6 +18,8 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <string>
+#include <vector>
 
 using namespace orvu;
 using namespace Qt::StringLiterals;
@@ -195,6 +197,36 @@ TEST(VisWindowFrames, PenWidthColourAndWipe) {
     EXPECT_GE(bounds.right(), 120);
     EXPECT_LE(bounds.right(), 122);
     EXPECT_EQ(wide.picture().pixel(100, 75), black); // filled black inside
+}
+
+// The picture as rows of text: '#' for a pixel in the pen's colour, '.' for black.
+std::vector<std::string> rowsOf(const QImage& picture, QRgb pen) {
+    std::vector<std::string> rows;
+    for (int y = 0; y < picture.height(); ++y) {
+        std::string row;
+        for (int x = 0; x < picture.width(); ++x)
+            row += picture.pixel(x, y) == pen ? '#' : picture.pixel(x, y) == black ? '.' : '?';
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// A line lights the pixels of the straight path between its ends, both included, and leaves the current
+// point at its end; a wider pen makes it a band as many pixels across.
+TEST(VisSurfaceLines, LinesFromTheCurrentPoint) {
+    VisSurface surface;
+    surface.resize(8, 4);
+    surface.setPenColour(Qt::white);
+    const QRgb pen = qRgb(255, 255, 255);
+    surface.polylineTo(std::array{QPoint(6, 2)});
+    EXPECT_EQ(rowsOf(surface.picture(), pen),
+              (std::vector<std::string>{"##......", "..###...", ".....##.", "........"}));
+    EXPECT_EQ(surface.currentPoint(), QPoint(6, 2));
+    surface.wipe();
+    surface.setPenWidth(3);
+    surface.polylineTo(std::array{QPoint(2, 2)}); // back along row 2, from (6, 2)
+    EXPECT_EQ(rowsOf(surface.picture(), pen),
+              (std::vector<std::string>{"........", ".#######", ".#######", ".#######"}));
 }
 
 // Opens pm1 with a right-click on the surface, as the user does; true when it showed. The click goes
