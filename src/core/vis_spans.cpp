@@ -6,9 +6,10 @@
 
 namespace orvu {
 
-void VisBandSpans::reset(int rows, int bandHeight) {
+void VisBandSpans::reset(int rows, int bandHeight, int spanLimit) {
     rows_ = std::max(rows, 0);
     bandHeight_ = std::max(bandHeight, 1);
+    spanLimit_ = std::clamp(spanLimit, 1, maxSpans);
     bands_.assign(static_cast<std::size_t>((rows_ + bandHeight_ - 1) / bandHeight_), Band{});
     firstBand_ = 0;
     lastBand_ = -1;
@@ -21,7 +22,7 @@ void VisBandSpans::clear() {
     lastBand_ = -1;
 }
 
-void VisBandSpans::addTo(Band& band, Span span) {
+void VisBandSpans::addTo(Band& band, Span span) const {
     auto at = [&band](int i) -> Span& { return band.spans[static_cast<std::size_t>(i)]; };
     // The first span that reaches the new one or lies after it.
     int i = 0;
@@ -41,7 +42,7 @@ void VisBandSpans::addTo(Band& band, Span span) {
         band.count -= next - i - 1;
         return;
     }
-    if (band.count < maxSpans) {
+    if (band.count < spanLimit_) {
         std::copy_backward(band.spans.begin() + i, band.spans.begin() + band.count,
                            band.spans.begin() + band.count + 1);
         at(i) = span;
@@ -50,11 +51,12 @@ void VisBandSpans::addTo(Band& band, Span span) {
     }
     // One span too many: of the band's spans and the new one, the two with the narrowest gap become one.
     std::array<Span, maxSpans + 1> all;
+    const int count = band.count + 1;
     std::copy(band.spans.begin(), band.spans.begin() + i, all.begin());
     all[static_cast<std::size_t>(i)] = span;
-    std::copy(band.spans.begin() + i, band.spans.end(), all.begin() + i + 1);
+    std::copy(band.spans.begin() + i, band.spans.begin() + band.count, all.begin() + i + 1);
     int closest = 0, gap = INT_MAX;
-    for (int k = 0; k + 1 < static_cast<int>(all.size()); ++k) {
+    for (int k = 0; k + 1 < count; ++k) {
         const int between =
             all[static_cast<std::size_t>(k + 1)].left - all[static_cast<std::size_t>(k)].right;
         if (between < gap) {
@@ -64,7 +66,7 @@ void VisBandSpans::addTo(Band& band, Span span) {
     }
     all[static_cast<std::size_t>(closest)].right = all[static_cast<std::size_t>(closest + 1)].right;
     std::copy(all.begin(), all.begin() + closest + 1, band.spans.begin());
-    std::copy(all.begin() + closest + 2, all.end(), band.spans.begin() + closest + 1);
+    std::copy(all.begin() + closest + 2, all.begin() + count, band.spans.begin() + closest + 1);
 }
 
 void VisBandSpans::add(int top, int bottom, int left, int right) {

@@ -12,8 +12,8 @@ namespace orvu {
 // A set of pixels kept coarsely, so that adding a shape costs a few steps per band of rows rather than
 // per pixel row: the rows are grouped in bands, and each band holds a few spans of columns and the rows
 // it reaches. The set may hold more than was added, never less: a span holds for every row its band
-// reaches, and a band holds at most maxSpans spans (one more merges the two that lie closest, with the
-// columns between them).
+// reaches, and a band holds at most a given number of spans (one more merges the two that lie closest,
+// with the columns between them).
 // The visualization keeps what it drew in one (what a wipe must clear, what a shape's black inside
 // must cover) and what changed since the screen last showed the picture in another (what a repaint
 // must copy).
@@ -26,8 +26,9 @@ public:
         friend bool operator==(const Span&, const Span&) = default;
     };
 
-    // Empties the set for a picture of the given number of rows, grouped in bands of bandHeight.
-    void reset(int rows, int bandHeight);
+    // Empties the set for a picture of the given number of rows, grouped in bands of bandHeight, each
+    // holding at most spanLimit spans (1 .. maxSpans).
+    void reset(int rows, int bandHeight, int spanLimit = maxSpans);
     void clear();
     bool empty() const { return firstBand_ > lastBand_; }
     // Adds the columns left .. right of the rows top .. bottom (rows outside the picture are left out).
@@ -44,11 +45,12 @@ private:
         int count = 0;
         int top = 0, bottom = -1; // the rows it reaches
     };
-    static void addTo(Band& band, Span span);
+    void addTo(Band& band, Span span) const;
 
     std::vector<Band> bands_;
     int rows_ = 0;
     int bandHeight_ = 1;
+    int spanLimit_ = maxSpans;
     int firstBand_ = 0, lastBand_ = -1;
 };
 

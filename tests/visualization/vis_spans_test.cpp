@@ -44,7 +44,7 @@ TEST(VisBandSpans, AddJoinsTouchingSpans) {
     EXPECT_TRUE(set.rects().empty());
 }
 
-// A band holds at most maxSpans spans: one more joins the two closest, so the set only grows.
+// A band holds at most its limit of spans: one more joins the two closest, so the set only grows.
 TEST(VisBandSpans, TooManySpansJoinTheClosest) {
     VisBandSpans set;
     set.reset(1, 16);
@@ -56,6 +56,12 @@ TEST(VisBandSpans, TooManySpansJoinTheClosest) {
     set.add(0, 0, 75, 75); // three pixels after the last one: those two join
     expected.back().right = 75;
     EXPECT_EQ(spansAt(set, 0), expected);
+
+    set.reset(1, 16, 2); // a smaller limit
+    set.add(0, 0, 0, 9);
+    set.add(0, 0, 50, 59);
+    set.add(0, 0, 20, 29);
+    EXPECT_EQ(spansAt(set, 0), (Spans{{0, 29}, {50, 59}}));
 }
 
 // The set as rectangles: a span added over several bands shows in each, over the rows each reaches, top
