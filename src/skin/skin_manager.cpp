@@ -57,7 +57,13 @@ void SkinManager::apply() {
     // every window, which is what carries metrics and menu opacity along with the colours. The palette
     // is set after it, so that it stands above any palette a widget inherits.
     const Skin skin = skins()[static_cast<std::size_t>(index)].tinted(hueOffset_, saturation_);
-    auto* style = new SkinStyle(skin, menuOpacity_, WindowEffects::platformSupportsOpacity(), blendOnMoving_);
+    SkinEffects effects;
+    effects.menuOpacity = menuOpacity_;
+    effects.windowEffects = WindowEffects::platformSupportsOpacity();
+    effects.blendOnMoving = blendOnMoving_;
+    effects.minimizing = minimizing_;
+    effects.extendedBorders = extendedBorders_;
+    auto* style = new SkinStyle(skin, effects);
     const QPalette palette = style->skinPalette();
     QApplication::setStyle(style);
     QApplication::setPalette(palette);

@@ -4,6 +4,8 @@
 
 #include "skin/window_effects.h"
 
+#include <QFontMetrics>
+#include <QGraphicsDropShadowEffect>
 #include <QIcon>
 #include <QMenu>
 #include <QPainter>
@@ -18,6 +20,9 @@ namespace orvu {
 
 namespace {
 
+const char* const timeFitProperty = "orvuTimeFit";
+const char* const timeFontProperty = "orvuTimeFont";
+
 QColor colour(QRgb rgba) {
     return QColor::fromRgba(rgba);
 }
@@ -29,12 +34,11 @@ QColor shade(const QColor& c, int percent) {
 
 } // namespace
 
-SkinStyle::SkinStyle(const Skin& skin, int menuOpacity, bool windowEffects, bool blendOnMoving)
+SkinStyle::SkinStyle(const Skin& skin, const SkinEffects& effects)
     : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion")))
     , skin_(skin)
-    , menuOpacity_(std::clamp(menuOpacity, 0, 255))
-    , windowEffects_(windowEffects)
-    , blendOnMoving_(blendOnMoving) {
+    , effects_(effects) {
+    effects_.menuOpacity = std::clamp(effects_.menuOpacity, 0, 255);
     setObjectName(QStringLiteral("orvu-skin"));
 }
 
@@ -74,6 +78,11 @@ QPalette SkinStyle::skinPalette() const {
     return p;
 }
 
+void SkinStyle::markTimeDisplay(QWidget* label, int fitWidth) {
+    label->setProperty(timeFitProperty, fitWidth);
+    label->setProperty(timeFontProperty, label->font());
+}
+
 QPalette SkinStyle::standardPalette() const {
     return skinPalette();
 }
@@ -91,9 +100,39 @@ void SkinStyle::polish(QWidget* widget) {
         font.setFamily(QString::fromLatin1(skin_.font));
         font.setPixelSize(skin_.fontPixelSize);
         menu->setFont(font);
-        menu->setWindowOpacity(menuOpacity_ / 255.0);
-    } else if (windowEffects_ && (widget->windowType() == Qt::Window || widget->windowType() == Qt::Dialog)) {
-        WindowEffects::attach(widget, blendOnMoving_);
+        menu->setWindowOpacity(effects_.menuOpacity / 255.0);
+    } else if (const QVariant fit = widget->property(timeFitProperty); fit.isValid()) {
+        polishTimeDisplay(widget, fit.toInt());
+    } else if (widget->inherits("orvu::TitleBar")) {
+        QFont font = widget->font();
+        font.setFamily(QString::fromLatin1(skin_.font));
+        font.setPixelSize(skin_.fontPixelSize);
+        widget->setFont(font);
+    } else if (effects_.windowEffects &&
+               (widget->windowType() == Qt::Window || widget->windowType() == Qt::Dialog)) {
+        WindowEffects::attach(widget, effects_.blendOnMoving, effects_.minimizing);
+    }
+}
+
+void SkinStyle::polishTimeDisplay(QWidget* label, int fitWidth) const {
+    // Always from the window's own font, so that one skin's typeface does not carry into the next.
+    QFont font = label->property(timeFontProperty).value<QFont>();
+    if (skin_.timeFont)
+        font.setFamily(QString::fromLatin1(skin_.timeFont));
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(QStringLiteral("00:00")) > fitWidth)
+        font.setPixelSize(font.pixelSize() - 1);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour(skin_.timeText));
+    label->setPalette(palette);
+    if (skin_.timeGlowRadius > 0) {
+        auto* glow = new QGraphicsDropShadowEffect(label);
+        glow->setOffset(0, 0);
+        glow->setBlurRadius(skin_.timeGlowRadius);
+        glow->setColor(colour(skin_.timeGlow));
+        label->setGraphicsEffect(glow);
+    } else {
+        label->setGraphicsEffect(nullptr);
     }
 }
 

@@ -10,6 +10,15 @@ class QStyleOptionSlider;
 
 namespace orvu {
 
+// What a skin does beside its colours and shapes.
+struct SkinEffects {
+    int menuOpacity = 255;       // 0..255, applied to pop-up menus when they are polished
+    bool windowEffects = false;  // top-level windows and dialogs fade in and out
+    bool blendOnMoving = false;  // ... and turn translucent while moved
+    bool minimizing = true;      // ... and shrink away when minimized
+    bool extendedBorders = true; // the skin's frames are bevelled and cast a shadow
+};
+
 // Draws every standard control the windows use (buttons, tool buttons, scroll bars and the band sliders,
 // edit and combo boxes, check boxes, frames of lists and panels, menus) from one tinted skin. A style
 // is built per skin and tint: changing the look installs a new one, so Qt repolishes every widget.
@@ -17,11 +26,15 @@ class SkinStyle : public QProxyStyle {
     Q_OBJECT
 
 public:
-    // skin: already tinted. menuOpacity: 0..255, applied to pop-up menus when they are polished.
-    // windowEffects: top-level windows fade in and, with blendOnMoving, turn translucent while moved.
-    SkinStyle(const Skin& skin, int menuOpacity, bool windowEffects = false, bool blendOnMoving = false);
+    // skin: already tinted.
+    SkinStyle(const Skin& skin, const SkinEffects& effects);
 
     const Skin& skin() const { return skin_; }
+    bool extendedBorders() const { return effects_.extendedBorders; }
+
+    // Marks a label as a time display: every skin gives it its own digits' colour, glow and typeface,
+    // at the largest size up to the label's current one at which "00:00" fits in fitWidth pixels.
+    static void markTimeDisplay(QWidget* label, int fitWidth);
     // The palette every window takes under this skin.
     QPalette skinPalette() const;
 
@@ -48,12 +61,11 @@ private:
     // The button picture re-coloured in the skin's button text colour: any picture the windows give a
     // button becomes a glyph of the skin, at the painter's device pixel ratio so it stays crisp.
     QIcon tintedIcon(const QIcon& icon, const QSize& size, qreal ratio, bool enabled) const;
+    void polishTimeDisplay(QWidget* label, int fitWidth) const;
     void drawScrollBar(const QStyleOptionSlider* option, QPainter* painter, const QWidget* widget) const;
 
     Skin skin_;
-    int menuOpacity_;
-    bool windowEffects_;
-    bool blendOnMoving_;
+    SkinEffects effects_;
 };
 
 } // namespace orvu

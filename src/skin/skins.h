@@ -36,6 +36,12 @@ struct Skin {
     int scrollExtent; // thickness of the scroll bars that lists show
     const char* font; // menus and title bars; the windows keep their own fonts
     int fontPixelSize;
+    // The time display: its digits' colour, the glow around them (radius 0: none) and its typeface
+    // (nullptr: the window's own).
+    QRgb timeText;
+    QRgb timeGlow;
+    int timeGlowRadius;
+    const char* timeFont;
 
     // The skin with every colour turned by hueOffset (0..255 for a full turn) and made more vivid by
     // saturation (0 leaves colours as they are, 255 makes every coloured tone fully saturated). Greys

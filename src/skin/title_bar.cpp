@@ -1,6 +1,8 @@
-// Purpose: the skinned title bar of a frameless window: caption, a drop-down menu button, minimize and
-// close, and moving the window through the window system.
+// Purpose: the skin's own frame for frameless windows: a title bar with caption, drop-down menu button,
+// minimize and close, a border around the window, and moving and resizing through the window system.
 #include "skin/title_bar.h"
+
+#include "skin/skin_style.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -9,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegion>
 #include <QStyle>
 #include <QStyleOption>
 #include <QWindow>
@@ -87,6 +90,10 @@ TitleBar::TitleBar(QWidget* window, const QString& menuText, const QString& menu
     connect(close_, &QPushButton::clicked, this, [this] { window_->close(); });
 }
 
+void TitleBar::setCaptionShown(bool shown) {
+    caption_->setVisible(shown);
+}
+
 bool TitleBar::event(QEvent* event) {
     if (event->type() == QEvent::WindowTitleChange || event->type() == QEvent::ParentChange)
         caption_->setText(window_->windowTitle());
@@ -110,6 +117,124 @@ void TitleBar::paintEvent(QPaintEvent*) {
     face.initFrom(this);
     face.rect = rect();
     style()->drawPrimitive(QStyle::PE_PanelButtonBevel, &face, &painter, this);
+}
+
+namespace {
+
+QColor mix(const QColor& a, const QColor& b) {
+    return QColor((a.red() + b.red()) / 2, (a.green() + b.green()) / 2, (a.blue() + b.blue()) / 2);
+}
+
+} // namespace
+
+WindowFrame::WindowFrame(QWidget* window, Sizing sizing, const QString& menuText, const QString& menuHint,
+                         QMenu* menu, QSize menuSize)
+    : QWidget(window)
+    , window_(window)
+    , sizing_(sizing)
+    , titleBar_(new TitleBar(window, menuText, menuHint, menu, menuSize))
+    , client_(new QWidget(window)) {
+    setObjectName(QStringLiteral("frame"));
+    client_->setObjectName(QStringLiteral("client"));
+    // The window system draws nothing around the window; minimize and close stay for the taskbar.
+    window->setWindowFlags((window->windowFlags() & ~(Qt::WindowMaximizeButtonHint | Qt::WindowTitleHint)) |
+                           Qt::FramelessWindowHint);
+    setMouseTracking(sizing_ == Sizing::Resizable);
+    lower();
+    window->installEventFilter(this);
+    place();
+}
+
+void WindowFrame::place() {
+    setGeometry(window_->rect());
+    titleBar_->setGeometry(0, 0, window_->width(), TitleBar::barHeight);
+    client_->setGeometry(window_->rect().marginsRemoved(margins));
+}
+
+bool WindowFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window_ && event->type() == QEvent::Resize)
+        place();
+    return false;
+}
+
+Qt::Edges WindowFrame::edgesAt(const QSize& window, const QPoint& point) {
+    Qt::Edges edges;
+    if (point.x() < border)
+        edges |= Qt::LeftEdge;
+    if (point.x() >= window.width() - border)
+        edges |= Qt::RightEdge;
+    if (point.y() < border)
+        edges |= Qt::TopEdge;
+    if (point.y() >= window.height() - border)
+        edges |= Qt::BottomEdge;
+    return edges;
+}
+
+void WindowFrame::mousePressEvent(QMouseEvent* event) {
+    const Qt::Edges edges = edgesAt(size(), event->position().toPoint());
+    if (sizing_ == Sizing::Resizable && event->button() == Qt::LeftButton && edges &&
+        window_->windowHandle()) {
+        // Where the window system cannot resize windows for us, the press does nothing.
+        window_->windowHandle()->startSystemResize(edges);
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void WindowFrame::mouseMoveEvent(QMouseEvent* event) {
+    if (sizing_ != Sizing::Resizable)
+        return QWidget::mouseMoveEvent(event);
+    const Qt::Edges edges = edgesAt(size(), event->position().toPoint());
+    Qt::CursorShape shape = Qt::ArrowCursor;
+    if (edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge))
+        shape = Qt::SizeFDiagCursor;
+    else if (edges == (Qt::RightEdge | Qt::TopEdge) || edges == (Qt::LeftEdge | Qt::BottomEdge))
+        shape = Qt::SizeBDiagCursor;
+    else if (edges & (Qt::LeftEdge | Qt::RightEdge))
+        shape = Qt::SizeHorCursor;
+    else if (edges & (Qt::TopEdge | Qt::BottomEdge))
+        shape = Qt::SizeVerCursor;
+    setCursor(shape);
+}
+
+void WindowFrame::paintEvent(QPaintEvent*) {
+    // The border in the skin's colours. With extended borders, it is bevelled: a dark outer edge, a lit
+    // ridge, the face, and a shadow falling onto the client area along its inner edge.
+    const auto* skinStyle = qobject_cast<const SkinStyle*>(style());
+    const QPalette& p = palette();
+    QColor outline = p.color(QPalette::Shadow);
+    QColor face = p.color(QPalette::Button);
+    QColor ridge = p.color(QPalette::Light);
+    bool extended = true;
+    if (skinStyle) {
+        const Skin& skin = skinStyle->skin();
+        outline = QColor::fromRgba(skin.frame);
+        face = mix(QColor::fromRgba(skin.buttonTop), QColor::fromRgba(skin.buttonBottom));
+        ridge = QColor::fromRgba(skin.buttonTop).lighter(115);
+        extended = skinStyle->extendedBorders();
+    }
+    QPainter painter(this);
+    const QRect outer = rect();
+    const QRect inner = outer.marginsRemoved(margins);
+    QRegion ring(outer);
+    ring -= QRegion(inner);
+    painter.setClipRegion(ring);
+    painter.fillRect(outer, face);
+    painter.setPen(outline.darker(extended ? 160 : 100));
+    painter.drawRect(outer.adjusted(0, 0, -1, -1));
+    if (!extended)
+        return;
+    painter.setPen(ridge);
+    painter.drawRect(outer.adjusted(1, 1, -2, -2));
+    painter.setClipping(false);
+    // A soft shadow over the client area's first pixels, falling from the bar and the sides.
+    QColor shadow = Qt::black;
+    for (int step = 0; step < 3; ++step) {
+        shadow.setAlpha(60 - 20 * step);
+        painter.setPen(shadow);
+        painter.drawRect(inner.adjusted(step, step, -1 - step, -1 - step));
+    }
 }
 
 } // namespace orvu

@@ -235,6 +235,83 @@ TEST(TitleBar, MenuButtonOpensItsMenuAndCloseCloses) {
     }
 }
 
+// The frame makes the window frameless and lays out the title bar across the top and the client area
+// inside a 4-pixel border, following the window's size; presses on the border resize from the edges
+// they lie on, and a fixed frame draws the same with or without extended borders only by its colours.
+TEST(WindowFrame, LaysOutBarAndClientAndFindsTheEdges) {
+    QWidget window;
+    auto* frame = new WindowFrame(&window, WindowFrame::Sizing::Resizable, QStringLiteral("Menu"),
+                                  QStringLiteral("Hint"));
+    window.resize(300, 200);
+    window.show();
+    EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(frame->titleBar()->geometry(), QRect(0, 0, 300, TitleBar::barHeight));
+    EXPECT_EQ(frame->client()->geometry(), QRect(4, 30, 292, 166));
+    window.resize(400, 250);
+    EXPECT_EQ(frame->client()->geometry(), QRect(4, 30, 392, 216));
+
+    const QSize size(400, 250);
+    const std::pair<QPoint, Qt::Edges> cases[] = {
+        {{0, 0}, Qt::LeftEdge | Qt::TopEdge},
+        {{399, 249}, Qt::RightEdge | Qt::BottomEdge},
+        {{200, 248}, Qt::BottomEdge},
+        {{2, 100}, Qt::LeftEdge},
+        {{396, 100}, Qt::RightEdge},
+        {{4, 100}, {}},
+        {{200, 245}, {}},
+    };
+    for (const auto& [point, edges] : cases)
+        EXPECT_EQ(WindowFrame::edgesAt(size, point), edges) << point.x() << "," << point.y();
+}
+
+// Extended borders change how the skin draws a frame: the same window renders differently with them on
+// and off.
+TEST(WindowFrame, ExtendedBordersChangeTheBorder) {
+    SkinManager skin;
+    selectSkin(skin, 4);
+    QWidget window;
+    new WindowFrame(&window, WindowFrame::Sizing::Fixed, QStringLiteral("Menu"), QStringLiteral("Hint"));
+    window.resize(200, 120);
+    const QImage extended = render(window);
+    skin.setExtendedBorders(false);
+    const QImage plain = render(window);
+    EXPECT_NE(extended, plain);
+    // The client area's middle is the window's own background either way.
+    EXPECT_EQ(extended.pixelColor(100, 80), plain.pixelColor(100, 80));
+}
+
+// Where windows are composited, a window hidden by the program leaves its picture behind, fading out
+// over the fade time, and a minimized one a picture that shrinks away; where they are not, nothing is
+// left.
+TEST(WindowEffects, FadeOutAndMinimizeLeaveAFadingPictureOnlyWhenComposited) {
+    const auto ghosts = [] {
+        int count = 0;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == u"orvu-window-ghost" && top->isVisible())
+                ++count;
+        return count;
+    };
+    for (const bool composited : {false, true}) {
+        SCOPED_TRACE(composited ? "composited" : "not composited");
+        WindowEffects::overrideCompositing(composited);
+        QWidget window;
+        window.resize(120, 80);
+        WindowEffects::attach(&window, false, true);
+        window.show();
+        window.hide();
+        EXPECT_EQ(ghosts(), composited ? 1 : 0);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ghosts() == 0; }, 5000));
+        window.show();
+        window.setWindowState(Qt::WindowMinimized);
+        QApplication::processEvents();
+        if (window.isMinimized()) {
+            EXPECT_EQ(ghosts(), composited ? 1 : 0);
+        }
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ghosts() == 0; }, 5000));
+    }
+    WindowEffects::overrideCompositing(std::nullopt);
+}
+
 // The menu opacity reaches the pop-up menus, and ending the skin object gives back the look the
 // application had.
 TEST(Skins, MenuOpacityAppliesToPopUpsAndTheLookIsGivenBack) {
