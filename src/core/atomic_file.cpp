@@ -46,6 +46,8 @@ private:
     int fd_;
 };
 
+std::atomic<int> injectedWriteError{0};
+
 bool writeAll(int fd, const char* data, qsizetype size) {
     while (size > 0) {
         const ssize_t written = ::write(fd, data, static_cast<size_t>(size));
@@ -174,6 +176,11 @@ QString writeFileAtomically(const QString& path, const QByteArray& data) {
     };
     if (exists && ::fchmod(fd.get(), old.st_mode & 07777) != 0)
         return fail(errno);
+    if (const int injected = injectedWriteError.load(std::memory_order_relaxed); injected != 0) {
+        // As a disk that fills up midway: part of the data is on disk when the write fails.
+        writeAll(fd.get(), data.constData(), data.size() / 2);
+        return fail(injected);
+    }
     if (!writeAll(fd.get(), data.constData(), data.size()))
         return fail(errno);
     if (::fsync(fd.get()) != 0)
@@ -184,6 +191,10 @@ QString writeFileAtomically(const QString& path, const QByteArray& data) {
         return fail(errno);
     syncDirectoryOf(target);
     return {};
+}
+
+int failFileWritesWith(int error) {
+    return injectedWriteError.exchange(error);
 }
 
 void removeStaleTemporaries(const QString& path) {

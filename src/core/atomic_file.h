@@ -21,6 +21,11 @@ FileReadResult readRegularFile(const QString& path);
 // failure, or an empty string on success.
 QString writeFileAtomically(const QString& path, const QByteArray& data);
 
+// A seam for tests of a full disk: while error is not 0, every writeFileAtomically writes half of its
+// data to the temporary file, then fails as a write would with that errno (ENOSPC for a full disk).
+// Returns the previous setting.
+int failFileWritesWith(int error);
+
 // Removes the temporary files that a write to path left behind when its process was killed midway:
 // those named as writeFileAtomically names them, whose process no longer runs.
 void removeStaleTemporaries(const QString& path);
