@@ -94,6 +94,12 @@ std::optional<char32_t> decodeOne(std::string_view s, std::size_t& length) {
         }
         cp = (cp << 6) | (c & 0x3F);
     }
+    // An overlong form, a surrogate or a value past U+10FFFF is not UTF-8: re-encoding it would change
+    // the text's bytes (an overlong "*" would come out as a plain "*").
+    constexpr char32_t shortest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < shortest[need] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+        return std::nullopt;
+    }
     length = need;
     return cp;
 }
