@@ -78,26 +78,6 @@ private:
     std::thread thread_;
 };
 
-// The good files the corpus is made from: one of each stream family among the fixtures, and a module
-// of each tracker kind and a MIDI file written here.
-std::vector<fs::path> seedFiles(const fs::path& scratch) {
-    std::vector<fs::path> seeds;
-    for (const auto& entry : fs::directory_iterator(ORVU_FIXTURE_DIR)) {
-        const std::string name = entry.path().filename().string();
-        if (name.starts_with("sine1k") || name == "sine500.spx" || name == "short.mp3")
-            seeds.push_back(entry.path());
-    }
-    using orvu::test::ModuleKind;
-    for (const ModuleKind kind : {ModuleKind::Mod, ModuleKind::Xm, ModuleKind::S3m, ModuleKind::It}) {
-        seeds.push_back(scratch / ("module." + orvu::test::moduleExtension(kind)));
-        orvu::test::writeFile(seeds.back().string(), orvu::test::makeModule(kind, "corpus"));
-    }
-    seeds.push_back(scratch / "tune.mid");
-    orvu::test::writeFile(seeds.back().string(), orvu::test::makeMidi());
-    std::sort(seeds.begin(), seeds.end());
-    return seeds;
-}
-
 // The run's size from the environment: ORVU_CORPUS_PLAY_MS, the milliseconds each file that opens is
 // played (100 unless set), and ORVU_CORPUS_STRIDE, every how-manieth file of the corpus is taken (10
 // unless set, each run the same files). A thorough run: ORVU_CORPUS_STRIDE=1 ORVU_CORPUS_PLAY_MS=10000.
@@ -141,8 +121,8 @@ std::vector<char> floatWav(const std::vector<float>& samples) {
 TEST(MalformedAudio, EveryFileFailsCleanlyOrPlays) {
     const fs::path scratch = fs::temp_directory_path() / ("orvu-corpus-" + std::to_string(::getpid()));
     fs::create_directories(scratch / "corpus");
-    const std::vector<orvu::test::CorpusEntry> corpus =
-        orvu::test::makeMalformedCorpus(seedFiles(scratch), scratch / "corpus");
+    const std::vector<orvu::test::CorpusEntry> corpus = orvu::test::makeMalformedCorpus(
+        orvu::test::corpusSeedFiles(ORVU_FIXTURE_DIR, scratch), scratch / "corpus");
 
     Engine engine;
     ASSERT_TRUE(engine.initManual(rate));

@@ -1,6 +1,8 @@
 // Purpose: a corpus of malformed audio files made from good ones (see malformed_corpus.h).
 #include "hardening/malformed_corpus.h"
 
+#include "support/module_writer.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -62,6 +64,24 @@ private:
 };
 
 } // namespace
+
+std::vector<std::filesystem::path> corpusSeedFiles(const std::filesystem::path& fixtureDir,
+                                                   const std::filesystem::path& scratch) {
+    std::vector<std::filesystem::path> seeds;
+    for (const auto& entry : std::filesystem::directory_iterator(fixtureDir)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("sine1k") || name == "sine500.spx" || name == "short.mp3")
+            seeds.push_back(entry.path());
+    }
+    for (const ModuleKind kind : {ModuleKind::Mod, ModuleKind::Xm, ModuleKind::S3m, ModuleKind::It}) {
+        seeds.push_back(scratch / ("module." + moduleExtension(kind)));
+        writeFile(seeds.back().string(), makeModule(kind, "corpus"));
+    }
+    seeds.push_back(scratch / "tune.mid");
+    writeFile(seeds.back().string(), makeMidi());
+    std::sort(seeds.begin(), seeds.end());
+    return seeds;
+}
 
 std::vector<CorpusEntry> makeMalformedCorpus(const std::vector<std::filesystem::path>& seeds,
                                              const std::filesystem::path& directory) {

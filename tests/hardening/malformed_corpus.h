@@ -14,6 +14,11 @@ struct CorpusEntry {
     std::string how; // the damage, for messages: "truncated to 64 bytes of sine1k.mp3"
 };
 
+// The good files the corpus is made from: one of each stream family among the fixtures of fixtureDir,
+// and a module of each tracker kind and a MIDI file written into scratch.
+std::vector<std::filesystem::path> corpusSeedFiles(const std::filesystem::path& fixtureDir,
+                                                   const std::filesystem::path& scratch);
+
 // Writes the corpus into `directory` (which must exist) from the seed files, deterministically.
 std::vector<CorpusEntry> makeMalformedCorpus(const std::vector<std::filesystem::path>& seeds,
                                              const std::filesystem::path& directory);
