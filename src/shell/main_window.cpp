@@ -7,6 +7,7 @@
 #include "playlist/playlist_ui_state.h"
 #include "shell/error_box.h"
 #include "shell/input_wiring.h"
+#include "shell/player_icon.h"
 #include "shell/system_actions.h"
 #include "skin/gauge.h"
 #include "skin/label.h"
@@ -86,7 +87,7 @@ TForm1::TForm1(engine::Engine& engine, StartupContext context, QWidget* parent)
     , playlistUi_(std::make_unique<PlaylistUiState>())
     , system_(std::make_unique<PlatformSystemActions>(engine)) {
     setWindowTitle(QStringLiteral("ORVU"));
-    setWindowIcon(standardIcon(QStyle::SP_MediaPlay)); // the tray icon shows it too
+    setWindowIcon(playerIcon()); // the tray icon shows it too
     setObjectName(QStringLiteral("Form1"));
     setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11));
     setFixedSize(designClientWidth, designClientHeight);

@@ -48,8 +48,8 @@ struct PlaylistUiState;
 // The state the player's windows share, owned by the main window. Every field starts zeroed:
 // start-up fills it from the settings file.
 struct PlayerState {
-    QString AppDir;                         // the executable's directory, ending in '/'
-    std::unique_ptr<SettingsFile> Settings; // "ORVU.ini" in AppDir
+    QString AppDir; // the executable's directory (share/orvu/ for an installed copy), ending in '/'
+    std::unique_ptr<SettingsFile> Settings; // "ORVU.ini" in AppDir, or in the user's settings directory
     std::int32_t PresetIndex = 0;           // selected equalizer preset, 0 "Flat" .. 12 "Other"
     QString VisMode;                        // visualization style: "eli", "spe", "spa", "dop", "ran"
     bool vis1Checked = false;               // the mark of vis1: the visualization window is open
@@ -64,10 +64,13 @@ struct PlayerState {
     bool TagDragging = false;               // a drag of the tag bar text is in progress
 };
 
-// What the process was started with: the application directory and the command-line arguments.
+// What the process was started with: the application directory and the command-line arguments, and
+// where an installed copy keeps its settings and add-ons (empty: in appDir, as a portable copy does).
 struct StartupContext {
-    QString appDir;        // ends in '/'
-    QStringList arguments; // without the program name
+    QString appDir;           // ends in '/'
+    QStringList arguments;    // without the program name
+    QString settingsDir = {}; // ORVU.ini and Default.orvl; ends in '/'
+    QString addOnDir = {};    // holds plugins/; ends in '/'
 };
 
 class TForm1 : public QWidget {

@@ -40,6 +40,15 @@ constexpr const char* addOnFiles[] = {
     "bassflac.so", "bassmidi.so", "bassopus.so", "basswv.so",   "basswma.so",
 };
 
+// An installed copy keeps its settings and add-ons apart from AppDir; a portable one has them there.
+QString settingsDirOf(const StartupContext& context) {
+    return context.settingsDir.isEmpty() ? context.appDir : context.settingsDir;
+}
+
+QString addOnDirOf(const StartupContext& context) {
+    return context.addOnDir.isEmpty() ? context.appDir : context.addOnDir;
+}
+
 QSize screenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->size() : QSize(1024, 768);
@@ -84,10 +93,10 @@ bool TForm1::FormCreate() {
     seedPlayerRandom(static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count() ^
                                                 std::chrono::system_clock::now().time_since_epoch().count()));
     state.AppDir = context_.appDir;
-    state.Settings = std::make_unique<SettingsFile>(state.AppDir + settingsFileName);
+    state.Settings = std::make_unique<SettingsFile>(settingsDirOf(context_) + settingsFileName);
     // A write that a kill cut short leaves its temporary file beside the real one.
     removeStaleTemporaries(state.Settings->path());
-    removeStaleTemporaries(state.AppDir + defaultPlaylistName);
+    removeStaleTemporaries(settingsDirOf(context_) + defaultPlaylistName);
     readSettings();
     // A skin index that is not a skin keeps the current skin; start-up goes on.
     runGuarded([this] { cbb2Change(); });
@@ -134,7 +143,7 @@ void TForm1::cbb2Change() {
 }
 
 void TForm1::loadDefaultPlaylist() {
-    const QString path = state.AppDir + defaultPlaylistName;
+    const QString path = settingsDirOf(context_) + defaultPlaylistName;
     if (!QFileInfo::exists(path))
         return;
     try {
@@ -151,8 +160,8 @@ void TForm1::loadAddOns() {
         const QString relative = QStringLiteral("plugins/") + QLatin1String(name);
         if (QFileInfo(relative).isFile())
             Bass.pluginLoad(QFile::encodeName(relative).toStdString(), 0);
-        else if (QFileInfo(state.AppDir + relative).isFile())
-            Bass.pluginLoad(QFile::encodeName(state.AppDir + relative).toStdString(), 0);
+        else if (QFileInfo(addOnDirOf(context_) + relative).isFile())
+            Bass.pluginLoad(QFile::encodeName(addOnDirOf(context_) + relative).toStdString(), 0);
     }
 }
 
@@ -216,7 +225,7 @@ void TForm1::FormClose() {
     // Each file is replaced whole or not at all; a failure is reported and the close goes on.
     runGuarded([this] { writeSettings(); });
     if (!defaultPlaylistUnreadable_)
-        runGuarded([this] { WritePlaylistFile(state.AppDir + defaultPlaylistName); });
+        runGuarded([this] { WritePlaylistFile(settingsDirOf(context_) + defaultPlaylistName); });
 }
 
 void TForm1::writeSettings() {
