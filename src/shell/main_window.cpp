@@ -16,6 +16,8 @@
 #include "skin/panel.h"
 #include "skin/scroll_bar.h"
 #include "skin/skin_manager.h"
+#include "skin/skin_style.h"
+#include "skin/title_bar.h"
 
 #include <QAction>
 #include <QApplication>
@@ -90,9 +92,13 @@ TForm1::TForm1(engine::Engine& engine, StartupContext context, QWidget* parent)
     setWindowIcon(playerIcon()); // the tray icon shows it too
     setObjectName(QStringLiteral("Form1"));
     setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11));
-    setFixedSize(designClientWidth, designClientHeight);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    // The skin draws the title bar and the border; the controls stand in the client area inside them.
+    frame = new WindowFrame(this, WindowFrame::Sizing::Fixed, QStringLiteral("ORVU"),
+                            QStringLiteral("Main Menu"));
+    stlbr1 = frame->titleBar();
+    setFixedSize(designSize);
     sknmngr1 = new SkinManager(this);
     createControls();
     createTimers();
@@ -100,6 +106,7 @@ TForm1::TForm1(engine::Engine& engine, StartupContext context, QWidget* parent)
     wirePlaybackInput();
     wirePlaylistInput();
     createMenus();
+    stlbr1->setMenu(pm1);
     wireMenuInput();
 }
 
@@ -159,9 +166,10 @@ void TForm1::createControls() {
 void TForm1::createTopStrip() {
     // The status line fits a name cut at 50 characters with the longest state and percent, in the font
     // the system really gives for the design's one.
-    lbl1 = makeLabel(this, {8, 8, 489, 18}, QStringLiteral("No Audio Loaded."),
+    QWidget* client = frame->client();
+    lbl1 = makeLabel(client, {8, 8, 489, 18}, QStringLiteral("No Audio Loaded."),
                      fittedFont(pixelFont(QStringLiteral("Trebuchet MS"), 13), longestStatusLine, 489));
-    scrlbr1 = new ScrollBar(Qt::Horizontal, this);
+    scrlbr1 = new ScrollBar(Qt::Horizontal, client);
     scrlbr1->setGeometry(8, 32, 489, 17);
     scrlbr1->setRange(0, 100);
     scrlbr1->setSingleStep(5);
@@ -169,21 +177,22 @@ void TForm1::createTopStrip() {
     scrlbr1->setFocusPolicy(Qt::StrongFocus); // it takes the keyboard: Space plays
     scrlbr1->setCursor(Qt::PointingHandCursor);
 
-    btn1 = makeButton(this, {8, 56, 65, 25}, QStringLiteral("Play."), standardIcon(QStyle::SP_MediaPlay));
-    btn2 = makeButton(this, {72, 56, 41, 25}, QStringLiteral("Pause."), standardIcon(QStyle::SP_MediaPause));
-    btn3 = makeButton(this, {112, 56, 41, 25}, QStringLiteral("Stop."), standardIcon(QStyle::SP_MediaStop));
-    btn6 = makeButton(this, {160, 56, 41, 25}, QStringLiteral("Rewind 5 Sec."),
+    btn1 = makeButton(client, {8, 56, 65, 25}, QStringLiteral("Play."), standardIcon(QStyle::SP_MediaPlay));
+    btn2 =
+        makeButton(client, {72, 56, 41, 25}, QStringLiteral("Pause."), standardIcon(QStyle::SP_MediaPause));
+    btn3 = makeButton(client, {112, 56, 41, 25}, QStringLiteral("Stop."), standardIcon(QStyle::SP_MediaStop));
+    btn6 = makeButton(client, {160, 56, 41, 25}, QStringLiteral("Rewind 5 Sec."),
                       standardIcon(QStyle::SP_MediaSeekBackward));
-    btn7 = makeButton(this, {200, 56, 41, 25}, QStringLiteral("Forward 5 Sec."),
+    btn7 = makeButton(client, {200, 56, 41, 25}, QStringLiteral("Forward 5 Sec."),
                       standardIcon(QStyle::SP_MediaSeekForward));
-    btn8 = makeButton(this, {248, 56, 41, 25}, QStringLiteral("Previous Track."),
+    btn8 = makeButton(client, {248, 56, 41, 25}, QStringLiteral("Previous Track."),
                       standardIcon(QStyle::SP_MediaSkipBackward));
-    btn9 = makeButton(this, {288, 56, 41, 25}, QStringLiteral("Next Track."),
+    btn9 = makeButton(client, {288, 56, 41, 25}, QStringLiteral("Next Track."),
                       standardIcon(QStyle::SP_MediaSkipForward));
-    btn26 = makeButton(this, {336, 56, 41, 25}, QStringLiteral("Play Random Track.."),
+    btn26 = makeButton(client, {336, 56, 41, 25}, QStringLiteral("Play Random Track.."),
                        standardIcon(QStyle::SP_BrowserReload));
 
-    scrlbr2 = new ScrollBar(Qt::Horizontal, this);
+    scrlbr2 = new ScrollBar(Qt::Horizontal, client);
     scrlbr2->setGeometry(392, 56, 105, 17);
     scrlbr2->setRange(0, 100);
     scrlbr2->setSingleStep(5);
@@ -191,7 +200,7 @@ void TForm1::createTopStrip() {
 }
 
 void TForm1::createPlaylistPanel() {
-    spnl3 = new Panel(this);
+    spnl3 = new Panel(frame->client());
     spnl3->setObjectName(QStringLiteral("spnl3"));
     spnl3->setNormalGeometry({8, 96, 489, 369});
     btn14 = makePanelButton(spnl3, 0, QStringLiteral("Maximize"), Panel::commandMaximize);
@@ -237,7 +246,7 @@ void TForm1::createPlaylistPanel() {
 }
 
 void TForm1::createInformationPanel() {
-    spnl1 = new Panel(this);
+    spnl1 = new Panel(frame->client());
     spnl1->setObjectName(QStringLiteral("spnl1"));
     spnl1->setNormalGeometry({504, 8, 313, 457});
     btn11 = makePanelButton(spnl1, 0, QStringLiteral("Maximize"), Panel::commandMaximize);
@@ -250,6 +259,8 @@ void TForm1::createInformationPanel() {
     lbl2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lbl4 = makeLabel(spnl1, {146, 16, 16, 43}, QStringLiteral("/"), timeFont);
     lbl3 = makeLabel(spnl1, {162, 16, 97, 43}, QStringLiteral("00:00"), timeFont);
+    for (QLabel* label : {lbl2, lbl4, lbl3})
+        SkinStyle::markTimeDisplay(label, 97);
 
     sg1 = new Gauge(Qt::Horizontal, spnl1);
     sg1->setGeometry(16, 64, 281, 9);

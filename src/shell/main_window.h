@@ -38,6 +38,8 @@ class Panel;
 class ScrollBar;
 class SkinManager;
 class SystemActions;
+class TitleBar;
+class WindowFrame;
 class TForm2;
 class TForm4;
 class TForm5;
@@ -77,11 +79,14 @@ class TForm1 : public QWidget {
     Q_OBJECT
 
 public:
+    // The design's client area, which holds the controls inside the skin's title bar and border.
     static constexpr int designClientWidth = 824;
     static constexpr int designClientHeight = 472;
-    // The design's outer window size is the client area plus a frame of 8 by 34 pixels; player modes
-    // give outer sizes, so the client area is the mode's size minus this frame.
-    static constexpr QSize designFrame{8, 34};
+    // The window's outer size at design: the client area in the skin's frame (8 across, 34 down).
+    static constexpr QSize designSize{832, 506};
+    // What the window system adds around a window: nothing, since the skin draws the title bar and
+    // border inside it. Player modes and the settings give outer sizes, which are the windows' sizes.
+    static constexpr QSize designFrame{0, 0};
 
     TForm1(engine::Engine& engine, StartupContext context, QWidget* parent = nullptr);
     ~TForm1() override;
@@ -95,6 +100,8 @@ public:
 
     // ---- Application shell: life cycle (shell/startup.cpp) ----
     SkinManager* sknmngr1 = nullptr;
+    WindowFrame* frame = nullptr; // the skin's title bar and border around the client area
+    TitleBar* stlbr1 = nullptr;   // the title bar: the "ORVU" menu button, minimize and close
     QSystemTrayIcon* trycn1 = nullptr;
     QAction* vis1 = nullptr; // "Visualization", checked while the visualization window shows (menus)
     // The creation step; false when the engine cannot be used (the process must end).

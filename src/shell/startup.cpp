@@ -110,7 +110,7 @@ void TForm1::readSettings() {
     const SettingsFile& settings = *state.Settings;
     state.SkinIndex = readTextSetting(settings, Setting::SkinName);
     const QSize screen = screenSize();
-    const QSize design = QSize(designClientWidth, designClientHeight) + designFrame;
+    const QSize design = designSize + designFrame;
     const int left =
         readIntegerSetting(settings, Setting::MainWindowLeft, centredOrigin(screen.width(), design.width()));
     const int top =

@@ -18,7 +18,8 @@ struct ModeSize {
     QSize outer;
 };
 
-// Compared exactly, letter case included, in this order.
+// Compared exactly, letter case included, in this order. The sizes are the window's own: the skin's
+// title bar and border lie inside it.
 constexpr ModeSize modeSizes[] = {
     {"Simple", {512, 120}},
     {"Medium", {512, 506}},
@@ -30,7 +31,7 @@ constexpr ModeSize modeSizes[] = {
 void TForm1::ApplyPlayerMode(const QString& mode) {
     for (const ModeSize& entry : modeSizes) {
         if (mode == QLatin1String(entry.mode)) {
-            setFixedSize(entry.outer - designFrame);
+            setFixedSize(entry.outer);
             return;
         }
     }

@@ -4,6 +4,7 @@
 
 #include "core/timer_pace.h"
 #include "shell/main_window.h"
+#include "skin/title_bar.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -11,9 +12,9 @@
 #include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QRegion>
 #include <QTimer>
-#include <QToolButton>
 
 #include <algorithm>
 #include <array>
@@ -322,7 +323,7 @@ TForm3::TForm3(PlayerState& state, LevelSource levels, QWidget* parent)
     createMenus();
     createTimers();
     wireInput();
-    resize(designClientWidth, designClientHeight);
+    resize(QSize(designClientWidth, designClientHeight) + WindowFrame::frameSize);
     FormCreate();
 }
 
@@ -332,20 +333,15 @@ void TForm3::createControls() {
     setPalette(black);
     setAutoFillBackground(true);
 
-    pb1 = new VisSurface(this);
+    // The skin's title bar shows no caption, only the menu button; the border resizes the window.
+    frame = new WindowFrame(this, WindowFrame::Sizing::Resizable, QStringLiteral("Visualization"),
+                            QStringLiteral("Visualization Menu"), nullptr, QSize(114, 23));
+    frame->titleBar()->setCaptionShown(false);
+    menuButton = frame->titleBar()->menuButton();
+
+    pb1 = new VisSurface(frame->client());
     pb1->setObjectName(QStringLiteral("pb1"));
     pb1->move(0, 0);
-
-    // Until the skinned title bar carries it, the menu button stands at the top of the window.
-    menuButton = new QToolButton(this);
-    menuButton->setText(QStringLiteral("Visualization"));
-    menuButton->setToolTip(QStringLiteral("Visualization Menu"));
-    menuButton->setGeometry(0, 0, 114, 23);
-    menuButton->setPopupMode(QToolButton::InstantPopup);
-    menuButton->setFocusPolicy(Qt::NoFocus);
-    // Opaque, so the surface need not repaint what lies beneath it (nor the button with it).
-    menuButton->setAutoFillBackground(true);
-    pb1->setCovered(menuButton->geometry());
 }
 
 void TForm3::createMenus() {
@@ -377,7 +373,7 @@ void TForm3::createMenus() {
     QFont bold = N1x1->font();
     bold.setBold(true);
     N1x1->setFont(bold);
-    menuButton->setMenu(pm1);
+    frame->titleBar()->setMenu(pm1);
 }
 
 void TForm3::createTimers() {
@@ -444,10 +440,9 @@ void TForm3::FormClose() {
 }
 
 void TForm3::FormResize() {
-    // The surface is the outer window less 8 pixels across and 32 down; the design's outer window is
-    // the client area plus its frame, so the surface reaches 2 pixels below the client area.
-    const QSize outer = size() + TForm1::designFrame;
-    pb1->resize(outer.width() - 8, outer.height() - 32);
+    // The surface is the outer window less 8 pixels across and 32 down: it reaches 2 pixels below the
+    // client area, where the client area clips it.
+    pb1->resize(width() - 8, height() - 32);
 }
 
 void TForm3::tmr1Timer() {

@@ -20,9 +20,11 @@
 class QAction;
 class QMenu;
 class QTimer;
-class QToolButton;
+class QPushButton;
 
 namespace orvu {
+
+class WindowFrame;
 
 struct PlayerState;
 
@@ -92,6 +94,7 @@ class TForm3 : public QWidget {
     Q_OBJECT
 
 public:
+    // The design's client area; the window is this plus the skin's frame around it.
     static constexpr int designClientWidth = 677;
     static constexpr int designClientHeight = 462;
     static constexpr int designColourInterval = 50; // the Frame Rate "1x"
@@ -102,7 +105,8 @@ public:
     // The creation step runs here: it takes the mode from state.VisMode and writes it back.
     TForm3(PlayerState& state, LevelSource levels, QWidget* parent = nullptr);
 
-    QToolButton* menuButton = nullptr; // "Visualization": the title bar's menu button, dropping down pm1
+    WindowFrame* frame = nullptr;      // the skin's title bar and border
+    QPushButton* menuButton = nullptr; // "Visualization": the title bar's menu button, dropping down pm1
     VisSurface* pb1 = nullptr;
     QTimer* tmr1 = nullptr; // draws a frame; 1 ms by design: 10 ms, the fastest a window timer ticks
     QTimer* tmr2 = nullptr; // colour and wipe, the Frame Rate's interval

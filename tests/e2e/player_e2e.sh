@@ -45,8 +45,9 @@ before=$(level_db $((2 * bytes_per_second)))
 awk -v l="$before" 'BEGIN { exit !(l > -40) }' || fail "the tone is not heard (level $before dB)"
 
 window=$(xdotool search --sync --name '^ORVU$' | head -n 1)
-# The 1K band slider: information panel at (504, 8), slider at (112, 264), 17 by 97; drag its thumb up.
-xdotool mousemove --window "$window" 624 320 mousedown 1 mousemove --window "$window" 624 200 mouseup 1
+# The 1K band slider: client area at (4, 30) inside the skin's frame, information panel at (504, 8),
+# slider at (112, 264), 17 by 97; drag its thumb up.
+xdotool mousemove --window "$window" 628 350 mousedown 1 mousemove --window "$window" 628 230 mouseup 1
 mark=$(size)
 wait_for_bytes $((mark + 2 * bytes_per_second))
 after=$(level_db $((mark + bytes_per_second)))

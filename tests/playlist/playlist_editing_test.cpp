@@ -323,9 +323,10 @@ TEST(PlaylistListMode, MaximizesAndRestoresPanelAndList) {
     window.ListMode1Click();
     EXPECT_TRUE(window.ListMode1->isChecked());
     EXPECT_EQ(window.spnl3->state(), Panel::State::Maximized);
-    EXPECT_EQ(window.spnl3->geometry(), window.rect());
+    EXPECT_EQ(window.spnl3->geometry(), window.spnl3->parentWidget()->rect()); // the client area
     EXPECT_EQ(window.lst1->geometry(), window.spnl3->rect());
-    EXPECT_EQ(window.size(), QSize(TForm1::designClientWidth, TForm1::designClientHeight));
+    EXPECT_EQ(window.spnl3->parentWidget()->size(),
+              QSize(TForm1::designClientWidth, TForm1::designClientHeight));
 
     window.ListMode1Click();
     EXPECT_FALSE(window.ListMode1->isChecked());

@@ -1,6 +1,7 @@
 // Purpose: the main window opens with its caption and design size, zeroed state, and closes cleanly.
 #include "shell/main_window.h"
 #include "skin/list_box.h"
+#include "skin/title_bar.h"
 #include "support/player_fixture.h"
 
 #include <gtest/gtest.h>
@@ -10,14 +11,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The window starts with caption "ORVU", a client area of 824 x 472, every state field zeroed and no
-// channel or effect in its playback session.
+// The window starts with caption "ORVU", an outer size of 832 x 506 around a client area of 824 x 472
+// inside the skin's title bar and border, every state field zeroed and no channel or effect in its
+// playback session.
 TEST(MainWindow, StartsWithCaptionSizeAndZeroedState) {
     orvu::test::PlayerFixture player;
     TForm1& window = player.build();
     window.show();
     EXPECT_EQ(window.windowTitle(), u"ORVU"_s);
-    EXPECT_EQ(window.size(), QSize(824, 472));
+    EXPECT_EQ(window.size(), QSize(832, 506));
+    EXPECT_EQ(window.frame->client()->geometry(), QRect(4, 30, 824, 472));
+    EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
 
     const PlayerState& s = window.state;
     EXPECT_TRUE(s.AppDir.isEmpty());

@@ -13,6 +13,7 @@
 #include "skin/list_box.h"
 #include "skin/panel.h"
 #include "skin/scroll_bar.h"
+#include "skin/title_bar.h"
 #include "support/player_fixture.h"
 #include "support/wav_writer.h"
 #include "visualization/visualization_window.h"
@@ -501,6 +502,49 @@ TEST(Menus, RightClickOpensTheMenuOfThePlace) {
         EXPECT_TRUE(place.menu->geometry().contains(place.widget->mapToGlobal(place.at) + QPoint(1, 1)));
         place.menu->hide();
     }
+}
+
+// The skin's title bars: a click on the main window's right-aligned "ORVU" button drops pm1 down under
+// it, a click on the visualization window's "Visualization" button its mode menu; beside each, after
+// a 16-pixel spacer, minimize and close act on their window, and neither bar has a maximize button.
+TEST(TitleBars, MenuButtonsOpenTheirMenusAndTheWindowButtonsAct) {
+    MenuPlayer p;
+    p.w->vis1->trigger(); // the visualization window opens from the menu
+    ASSERT_TRUE(p.vis->isVisible());
+    struct Bar {
+        const char* label;
+        QWidget* window;
+        TitleBar* bar;
+        QMenu* menu;
+        QString text;
+        QString hint;
+    };
+    const Bar bars[] = {
+        {"main", p.w, p.w->stlbr1, p.w->pm1, u"ORVU"_s, u"Main Menu"_s},
+        {"visualization", p.vis.get(), p.vis->frame->titleBar(), p.vis->pm1, u"Visualization"_s,
+         u"Visualization Menu"_s},
+    };
+    for (const Bar& b : bars) {
+        SCOPED_TRACE(b.label);
+        QPushButton* button = b.bar->menuButton();
+        EXPECT_EQ(button->text(), b.text);
+        EXPECT_EQ(button->toolTip(), b.hint);
+        const int gap = b.bar->minimizeButton()->x() - button->geometry().right() - 1;
+        EXPECT_TRUE(gap >= 16 && gap <= 20) << gap;
+        EXPECT_GE(b.bar->closeButton()->geometry().right(), b.bar->width() - 8);
+        for (const QPushButton* other : b.bar->findChildren<QPushButton*>())
+            EXPECT_NE(other->toolTip(), u"Maximize"_s);
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_TRUE(b.menu->isVisible());
+        EXPECT_LE(std::abs(b.menu->y() - button->mapToGlobal(QPoint(0, button->height())).y()), 1);
+        b.menu->hide();
+        QTest::mouseClick(b.bar->minimizeButton(), Qt::LeftButton);
+        EXPECT_TRUE(b.window->isMinimized());
+        b.window->showNormal();
+    }
+    QTest::mouseClick(p.vis->frame->titleBar()->closeButton(), Qt::LeftButton);
+    EXPECT_FALSE(p.vis->isVisible());
+    EXPECT_FALSE(p.w->vis1->isChecked());
 }
 
 // The tool buttons open their windows; btn27 starts the screen saver and btn23 moves the CD door.

@@ -10,6 +10,7 @@
 #include "skin/panel.h"
 #include "skin/scroll_bar.h"
 #include "skin/skin_manager.h"
+#include "skin/title_bar.h"
 #include "support/player_fixture.h"
 #include "support/signal.h"
 #include "support/user_input.h"
@@ -70,7 +71,7 @@ TEST(Startup, FirstStartUsesDefaultsAndCloseWritesEveryKey) {
     PlayerFixture player;
     TForm1& w = player.start();
     ASSERT_TRUE(player.messages.boxes.isEmpty());
-    EXPECT_EQ(w.size(), QSize(824, 472)); // Normal: 832 x 506 with the frame
+    EXPECT_EQ(w.size(), QSize(832, 506)); // Normal: the client area 824 x 472 in the skin's frame
     const QSize screen = QGuiApplication::primaryScreen()->size();
     EXPECT_EQ(w.pos(), QPoint(screen.width() / 2 - 416, screen.height() / 2 - 253));
     for (ScrollBar* band : w.bandSliders)
@@ -93,7 +94,7 @@ TEST(Startup, FirstStartUsesDefaultsAndCloseWritesEveryKey) {
     EXPECT_EQ(w.tmr2->interval(), 100);
     EXPECT_FALSE(w.vis1->isChecked());
     EXPECT_FALSE(player.visualization->isVisible());
-    EXPECT_EQ(player.visualization->size(), QSize(700, 480) - TForm1::designFrame);
+    EXPECT_EQ(player.visualization->size(), QSize(700, 480));
     EXPECT_EQ(w.lst1->count(), 0);
     EXPECT_EQ(w.btn11->pos(), QPoint(3, 3));
     EXPECT_EQ(w.btn16->pos(), QPoint(19, 3));
@@ -155,7 +156,7 @@ TEST(Startup, OddSettingsAreClampedAndUnknownKeysKept) {
     EXPECT_EQ(w.TrackBar3->value(), 15); // Band4 "x"
     EXPECT_EQ(w.trckbr2->value(), 30);   // Band5 0x1E
     EXPECT_EQ(w.sknmngr1->menuOpacity(), 0);
-    EXPECT_EQ(w.size(), QSize(824, 472)); // "normal" is no mode: the design size stays
+    EXPECT_EQ(w.size(), QSize(832, 506)); // "normal" is no mode: the design size stays
     EXPECT_EQ(w.tmr2->interval(), 200);
     player.close();
     SettingsFile written(player.appFile(u"ORVU.ini"_s));
@@ -419,8 +420,8 @@ TEST(PlayerModes, SetTheWindowSizeByExactName) {
     PlayerFixture player;
     TForm1& w = player.start();
     const std::pair<const char*, QSize> cases[] = {
-        {"Simple", {504, 86}},  {"Medium", {504, 472}}, {"simple", {504, 472}},
-        {"Normal", {824, 472}}, {"", {824, 472}},
+        {"Simple", {512, 120}}, {"Medium", {512, 506}}, {"simple", {512, 506}},
+        {"Normal", {832, 506}}, {"", {832, 506}},
     };
     for (const auto& [mode, size] : cases) {
         w.ApplyPlayerMode(QString::fromLatin1(mode));
@@ -434,8 +435,8 @@ TEST(Panels, MaximizeRestoreMinimize) {
     PlayerFixture player;
     TForm1& w = player.start();
     w.btn14->click();
-    EXPECT_EQ(w.spnl3->geometry(), w.rect());
-    EXPECT_EQ(w.spnl1->geometry(), QRect(504, 8, 313, 457)); // the other panel stays, underneath
+    EXPECT_EQ(w.spnl3->geometry(), w.frame->client()->rect()); // the whole client area
+    EXPECT_EQ(w.spnl1->geometry(), QRect(504, 8, 313, 457));   // the other panel stays, underneath
     w.btn15->click();
     EXPECT_EQ(w.spnl3->geometry(), QRect(8, 96, 489, 369));
     w.btn13->click();

@@ -70,6 +70,7 @@ TEST(Skins, SwitchingRestylesEveryOpenWindowAndEverySkinLooksItsOwn) {
 
     WarningRecorder warnings;
     QList<QImage> windows;
+    QList<QImage> doubled;
     QImage lastButton = render(*w.btn1);
     QImage lastSeek = render(*w.scrlbr1);
     for (int index = 0; index < SkinManager::skinCount; ++index) {
@@ -89,11 +90,17 @@ TEST(Skins, SwitchingRestylesEveryOpenWindowAndEverySkinLooksItsOwn) {
             EXPECT_NE(window, windows[other])
                 << "looks like " << skins()[static_cast<std::size_t>(other)].caption;
         windows.append(window);
+        const QImage twice = render(w, 2.0);
+        EXPECT_EQ(twice.size(), window.size() * 2);
+        for (int other = 0; other < doubled.size(); ++other)
+            EXPECT_NE(twice, doubled[other])
+                << "at ratio 2 looks like " << skins()[static_cast<std::size_t>(other)].caption;
+        doubled.append(twice);
         const QString name =
             QString::number(index) + u'-' +
             QString::fromLatin1(skins()[static_cast<std::size_t>(index)].caption).replace(u' ', u'_');
         window.save(shots + u'/' + name + QStringLiteral("@1x.png"));
-        render(w, 2.0).save(shots + u'/' + name + QStringLiteral("@2x.png"));
+        twice.save(shots + u'/' + name + QStringLiteral("@2x.png"));
     }
     EXPECT_EQ(WarningRecorder::messages(), QStringList());
 }
@@ -150,7 +157,7 @@ TEST(Skins, ButtonPicturesTakeTheSkinsInk) {
     PlayerFixture player;
     TForm1& w = player.start();
     QPushButton* button = nullptr;
-    for (QPushButton* candidate : w.findChildren<QPushButton*>())
+    for (QPushButton* candidate : w.frame->client()->findChildren<QPushButton*>())
         if (candidate->isEnabled() && !candidate->icon().isNull() && candidate->isVisibleTo(&w)) {
             button = candidate;
             break;

@@ -2,6 +2,7 @@
 // pixel, the pen's rules across ticks, the Random cycle, Frame Rate, showing and closing, resizing, and a
 // restart that restores mode, visibility, size and position.
 #include "core/settings_file.h"
+#include "skin/title_bar.h"
 #include "support/player_fixture.h"
 #include "support/temp_dir.h"
 #include "visualization/visualization_window.h"
@@ -9,9 +10,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -34,7 +35,7 @@ struct VisWindow {
     explicit VisWindow(const QString& mode = u"eli"_s, bool shown = true) {
         state.VisMode = mode;
         window = std::make_unique<TForm3>(state, [this] { return levels; });
-        window->resize(200, 148); // the surface: 200 x 150
+        window->resize(208, 182); // the surface: 200 x 150
         if (shown) {
             window->show();
             window->tmr1->stop();
@@ -255,7 +256,7 @@ TEST(VisWindowFrames, SparcContinuesFromTheLastPoint) {
     clickItem(w.pm1, w.Elipse1);
     w.tmr1Timer();
     w.tmr2Timer();
-    w.resize(220, 160);
+    w.resize(228, 194); // the surface: 220 x 162
     w.hide();
     w.show();
     w.tmr1->stop();
@@ -334,21 +335,18 @@ TEST(VisWindowModes, ModeMenuFromARightClick) {
     }
 }
 
-// The title bar's menu button "Visualization" (114 x 23, hint "Visualization Menu") drops pm1 down.
+// The title bar's menu button "Visualization" (114 x 23, hint "Visualization Menu") drops pm1 down
+// when clicked.
 TEST(VisWindowModes, MenuButtonDropsTheModeMenu) {
     VisWindow vis;
     TForm3& w = *vis.window;
     EXPECT_EQ(w.menuButton->text(), u"Visualization"_s);
     EXPECT_EQ(w.menuButton->toolTip(), u"Visualization Menu"_s);
     EXPECT_EQ(w.menuButton->size(), QSize(114, 23));
-    QWidget* shown = nullptr;
-    QTimer::singleShot(0, [&] {
-        shown = QApplication::activePopupWidget();
-        if (shown)
-            shown->close();
-    });
+    EXPECT_EQ(w.menuButton->parentWidget(), w.frame->titleBar());
     QTest::mouseClick(w.menuButton, Qt::LeftButton);
-    EXPECT_EQ(shown, w.pm1);
+    EXPECT_EQ(QApplication::activePopupWidget(), w.pm1);
+    w.pm1->close();
 }
 
 // Random, chosen from the menu, draws nothing on its first tick and marks Elipse for the next; the
@@ -429,14 +427,16 @@ TEST(VisWindowShow, TimersRunWhileShownAndCloseClearsTheMark) {
     EXPECT_FALSE(vis.state.vis1Checked); // only the main window's menu sets the mark
 }
 
-// The surface is the outer window less 8 across and 32 down: an outer 400 x 300 gives 392 x 268.
+// The window's size is its outer size, the design's client area in the skin's frame; the surface is the
+// outer window less 8 across and 32 down, below the title bar: an outer 400 x 300 gives 392 x 268.
 TEST(VisWindowShow, ResizeSizesTheSurface) {
     PlayerState state;
     TForm3 w(state, {});
-    EXPECT_EQ(w.size(), QSize(TForm3::designClientWidth, TForm3::designClientHeight));
+    EXPECT_EQ(w.size(), QSize(677 + 8, 462 + 34));
+    EXPECT_EQ(w.pb1->mapTo(&w, QPoint()), QPoint(4, 30));
     w.show();
     EXPECT_EQ(w.pb1->geometry(), QRect(0, 0, 677, 464));
-    w.resize(QSize(400, 300) - TForm1::designFrame);
+    w.resize(400, 300);
     EXPECT_EQ(w.pb1->geometry(), QRect(0, 0, 392, 268));
     EXPECT_EQ(w.pb1->picture().size(), QSize(392, 268));
 }
@@ -463,11 +463,11 @@ TEST(VisWindowRestart, ModeVisibilitySizeAndPositionSurvive) {
         TForm3& w = startPlayer(player);
         EXPECT_TRUE(w.isVisible());
         EXPECT_TRUE(w.Sparc1->isChecked());
-        EXPECT_EQ(w.size(), QSize(500, 400) - TForm1::designFrame);
+        EXPECT_EQ(w.size(), QSize(500, 400));
         EXPECT_EQ(w.pos(), QPoint(120, 90));
         ASSERT_TRUE(openMenuOnSurface(w));
         clickItem(w.pm1, w.Dopler1);
-        w.resize(QSize(640, 360) - TForm1::designFrame);
+        w.resize(640, 360);
         w.move(30, 40);
         player.close();
     }
@@ -476,7 +476,7 @@ TEST(VisWindowRestart, ModeVisibilitySizeAndPositionSurvive) {
         EXPECT_TRUE(w.isVisible());
         EXPECT_TRUE(w.Dopler1->isChecked());
         EXPECT_FALSE(w.Sparc1->isChecked());
-        EXPECT_EQ(w.size(), QSize(640, 360) - TForm1::designFrame);
+        EXPECT_EQ(w.size(), QSize(640, 360));
         EXPECT_EQ(w.pos(), QPoint(30, 40));
         EXPECT_TRUE(w.close());
         player.close();
