@@ -47,7 +47,7 @@ TEST(FullDisk, CloseReportsEachFileAndKeepsTheOldOnes) {
 
     {
         TForm1& w = player.start();
-        ASSERT_EQ(w.lst1->count(), 2);
+        ASSERT_EQ(w.lst1->count(), 2) << player.messages.texts().join(u'|').toStdString();
         w.AddPlaylistEntry(u"/music/c.mp3"_s);
         FailingWrites full(ENOSPC);
         player.close();

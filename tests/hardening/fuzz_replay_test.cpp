@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -22,6 +23,11 @@ struct ContractBroken : std::runtime_error {
 
 void contractBroken(const std::string& what) {
     throw ContractBroken(what);
+}
+
+// Test names and messages show the harness by its name.
+void PrintTo(const NamedHarness& harness, std::ostream* out) {
+    *out << harness.name;
 }
 
 } // namespace orvu::fuzz
