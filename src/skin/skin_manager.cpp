@@ -80,7 +80,9 @@ bool assign(T& field, const T& value) {
 } // namespace
 
 void SkinManager::setSkinName(const QString& name) {
-    if (assign(skinName_, name))
+    // The first skin set takes effect even when it is the one the object starts with: start-up's
+    // apply-skin step must dress the windows whatever the stored skin.
+    if (assign(skinName_, name) || !styling_)
         Q_EMIT changed();
 }
 void SkinManager::setHueOffset(int value) {
