@@ -10,7 +10,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFontMetrics>
+#include <QGraphicsEffect>
 #include <QImage>
+#include <QLabel>
 #include <QMenu>
 #include <QPixmap>
 #include <QPushButton>
@@ -58,7 +61,8 @@ void selectSkin(SkinManager& skin, int index) {
 
 // Switching through the ten skins with windows open restyles each of them at once: a button and the
 // seek bar of the main window change their pixels at every switch, a second open window takes the
-// skin's colours, no two skins draw the main window alike, and Qt reports nothing. The renders are kept
+// skin's colours, the time display takes the skin's digits, no two skins draw the main window alike,
+// and Qt reports nothing. The renders are kept
 // under the build tree at device pixel ratios 1 and 2 for review.
 TEST(Skins, SwitchingRestylesEveryOpenWindowAndEverySkinLooksItsOwn) {
     PlayerFixture player;
@@ -85,6 +89,13 @@ TEST(Skins, SwitchingRestylesEveryOpenWindowAndEverySkinLooksItsOwn) {
         lastSeek = seek;
         EXPECT_EQ(player.effects->palette().color(QPalette::Window),
                   QColor::fromRgba(skins()[static_cast<std::size_t>(index)].window));
+        // The time display wears the skin's own digits, still fitting its design width.
+        const Skin& skin = skins()[static_cast<std::size_t>(index)];
+        for (const QLabel* time : {w.lbl2, w.lbl4, w.lbl3}) {
+            EXPECT_EQ(time->palette().color(QPalette::WindowText), QColor::fromRgba(skin.timeText));
+            EXPECT_EQ(time->graphicsEffect() != nullptr, skin.timeGlowRadius > 0);
+        }
+        EXPECT_LE(QFontMetrics(w.lbl2->font()).horizontalAdvance(QStringLiteral("00:00")), 97);
         const QImage window = render(w);
         for (int other = 0; other < windows.size(); ++other)
             EXPECT_NE(window, windows[other])
