@@ -6,6 +6,7 @@
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QIconEngine>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -20,30 +21,46 @@ namespace orvu {
 
 namespace {
 
-// A title-bar glyph drawn as a path, so the skin's style can re-ink it and it stays crisp at any pixel
-// ratio.
-QIcon glyph(bool close) {
-    constexpr int side = 16;
-    QIcon icon;
-    for (const qreal ratio : {1.0, 1.5, 2.0}) {
-        QPixmap picture(QSize(side, side) * ratio);
-        picture.setDevicePixelRatio(ratio);
-        picture.fill(Qt::transparent);
-        QPainter painter(&picture);
-        painter.setRenderHint(QPainter::Antialiasing, true);
+// A title-bar glyph drawn as lines in a 16-unit square at whatever size and pixel ratio it is asked for,
+// so it stays crisp everywhere and the skin's style can re-ink it.
+class GlyphEngine : public QIconEngine {
+public:
+    explicit GlyphEngine(bool close)
+        : close_(close) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, true);
+        painter->translate(rect.topLeft());
+        painter->scale(rect.width() / 16.0, rect.height() / 16.0);
         QPen pen(Qt::black, 1.6);
         pen.setCapStyle(Qt::RoundCap);
-        painter.setPen(pen);
-        if (close) {
-            painter.drawLine(QPointF(4.5, 4.5), QPointF(11.5, 11.5));
-            painter.drawLine(QPointF(11.5, 4.5), QPointF(4.5, 11.5));
+        painter->setPen(pen);
+        if (close_) {
+            painter->drawLine(QPointF(4.5, 4.5), QPointF(11.5, 11.5));
+            painter->drawLine(QPointF(11.5, 4.5), QPointF(4.5, 11.5));
         } else {
-            painter.drawLine(QPointF(4, 11.5), QPointF(12, 11.5));
+            painter->drawLine(QPointF(4, 11.5), QPointF(12, 11.5));
         }
-        painter.end();
-        icon.addPixmap(picture);
+        painter->restore();
     }
-    return icon;
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        QPixmap picture(size);
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        paint(&painter, QRect(QPoint(0, 0), size), mode, state);
+        return picture;
+    }
+
+    QIconEngine* clone() const override { return new GlyphEngine(close_); }
+
+private:
+    bool close_;
+};
+
+QIcon glyph(bool close) {
+    return QIcon(new GlyphEngine(close));
 }
 
 QPushButton* barButton(QWidget* parent, const QIcon& icon, const QString& hint) {

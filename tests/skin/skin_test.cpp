@@ -62,8 +62,8 @@ void selectSkin(SkinManager& skin, int index) {
 // Switching through the ten skins with windows open restyles each of them at once: a button and the
 // seek bar of the main window change their pixels at every switch, a second open window takes the
 // skin's colours, the time display takes the skin's digits, no two skins draw the main window alike,
-// and Qt reports nothing. The renders are kept
-// under the build tree at device pixel ratios 1 and 2 for review.
+// and Qt reports nothing. The renders are kept under the build tree at device pixel ratios 1 and 2 for
+// review.
 TEST(Skins, SwitchingRestylesEveryOpenWindowAndEverySkinLooksItsOwn) {
     PlayerFixture player;
     TForm1& w = player.start();
