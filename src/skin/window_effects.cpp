@@ -87,6 +87,9 @@ WindowEffects::WindowEffects(QWidget* window)
     moveSettled_->setSingleShot(true);
     moveSettled_->setInterval(moveSettleMs);
     connect(moveSettled_, &QTimer::timeout, this, [this] { fadeTo(1.0); });
+    // Once the application is ending, windows are hidden as they are destroyed: there is nothing left
+    // to fade for, and a window half destroyed must not be painted.
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] { ending_ = true; });
     window->installEventFilter(this);
 }
 
@@ -98,7 +101,7 @@ void WindowEffects::fadeTo(qreal opacity) {
 }
 
 void WindowEffects::leaveGhost(bool shrink) {
-    if (!compositing())
+    if (ending_ || !compositing())
         return;
     const QRect from = window_->geometry();
     if (from.isEmpty())

@@ -49,6 +49,7 @@ private:
     QTimer* moveSettled_;
     bool blendOnMoving_ = false;
     bool minimizing_ = true;
+    bool ending_ = false; // the application is quitting
 };
 
 } // namespace orvu
