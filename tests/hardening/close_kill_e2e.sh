@@ -2,8 +2,8 @@
 # Crash safety of the close step: the real player, with a 20,000-entry default playlist and a short
 # settings file, gets a termination request (which runs the close step: settings, then playlist) and is
 # killed with SIGKILL at a random moment of it. After every round, ORVU.ini and Default.orvl must each
-# be byte for byte the old file or the new one, never a mix or a fragment; a start after the killed
-# rounds removes the temporary files that the kills left behind.
+# be byte for byte the old file or the new one, never a mix or a fragment; the next start removes the
+# temporary file of a write that a kill cut short.
 # Usage: close_kill_e2e.sh PLAYER [ROUNDS]   (ROUNDS defaults to $ORVU_KILL_ROUNDS, else 6;
 # a thorough run: ORVU_KILL_ROUNDS=50)
 set -euo pipefail
@@ -46,6 +46,8 @@ start_player() {
   done
   fail "the player did not start playing"
 }
+# The temporary files of cut-short writes in the application directory.
+temporaries() { find "$app" -name '*.tmp-*' | wc -l; }
 
 # A round without a kill gives the new files, and the time from the request to the playlist's rename.
 start_player
@@ -69,18 +71,29 @@ grep -q $'^an unknown line\r$' "$work/new.ini" || fail "the close dropped an unk
 close_us=$((ended - requested))
 ini_us=$((${ini_written:-$ended} - requested))
 write_us=$((${written:-$ended} - requested))
-# Kills land uniformly over the time to the writes and as long again, where the outcome changes.
+# Odd rounds kill at any moment up to twice the time the writes took; even rounds aim at the writes
+# themselves (from a little before the first rename to a little after the second), where a kill can
+# catch a temporary file half written.
 span_us=$((write_us * 2 + 1000))
+aim_from=$((ini_us * 9 / 10))
+aim_span=$((write_us * 11 / 10 - aim_from + 1000))
 
 declare -A outcomes=()
+cut_short=0
 for round in $(seq "$rounds"); do
   start_player
-  delay=$(((RANDOM * 32768 + RANDOM) % span_us))
+  [ "$(temporaries)" -eq 0 ] || fail "round $round: the start left temporary files of a killed write"
+  if ((round % 2)); then
+    delay=$(((RANDOM * 32768 + RANDOM) % span_us))
+  else
+    delay=$((aim_from + (RANDOM * 32768 + RANDOM) % aim_span))
+  fi
   kill -TERM "$pid"
-  sleep "$(printf '0.%06d' "$delay")"
+  sleep "$(printf '%d.%06d' $((delay / 1000000)) $((delay % 1000000)))"
   kill -KILL "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   pid=
+  cut_short=$((cut_short + $(temporaries)))
   result=
   for f in ini orvl; do
     name=$([ $f = ini ] && echo ORVU.ini || echo Default.orvl)
@@ -95,13 +108,12 @@ for round in $(seq "$rounds"); do
   outcomes["$result"]=$((${outcomes["$result"]:-0} + 1))
 done
 
-# The temporary files of cut-short writes are gone after the next start.
-left=$(find "$app" -name '*.tmp-*' | wc -l)
+# A clean close after the killed rounds leaves no temporary file either.
 start_player
 kill -TERM "$pid"
 wait "$pid" || fail "the player did not exit cleanly after the killed rounds"
 pid=
-[ "$(find "$app" -name '*.tmp-*' | wc -l)" -eq 0 ] || fail "temporary files of killed writes were left: $(ls "$app")"
+[ "$(temporaries)" -eq 0 ] || fail "temporary files were left: $(ls "$app")"
 
 summary=$(for k in "${!outcomes[@]}"; do echo "${outcomes[$k]}x{ $k}"; done | sort | tr '\n' ' ')
-echo "close_kill: $rounds rounds survived (close ${close_us} us, ORVU.ini replaced at ${ini_us} us, Default.orvl at ${write_us} us; $left temporary files removed at the next start): $summary"
+echo "close_kill: $rounds rounds survived (close ${close_us} us, ORVU.ini replaced at ${ini_us} us, Default.orvl at ${write_us} us; $cut_short kills cut a write short, whose temporary file the next start removed): $summary"
