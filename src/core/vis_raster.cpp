@@ -8,6 +8,17 @@ namespace orvu {
 
 namespace {
 
+// floor and ceil to int for values well inside int's range: without SSE4.1 std::floor and std::ceil
+// are library calls, which cost more than the rest of a row.
+int floorToInt(double x) {
+    const int i = static_cast<int>(x);
+    return i - (x < i ? 1 : 0);
+}
+int ceilToInt(double x) {
+    const int i = static_cast<int>(x);
+    return i + (x > i ? 1 : 0);
+}
+
 // The pixel columns whose centres lie inside the ellipse of centre (cx, cy) and radii (rx, ry) on the row
 // of pixels y, as [left, right]; left > right when none do.
 std::pair<int, int> rowSpan(double cx, double cy, double rx, double ry, int y) {
@@ -18,7 +29,7 @@ std::pair<int, int> rowSpan(double cx, double cy, double rx, double ry, int y) {
         return {1, 0};
     const double half = rx * std::sqrt(1 - dy * dy);
     // Centres x + 0.5 in [cx - half, cx + half].
-    return {static_cast<int>(std::ceil(cx - half - 0.5)), static_cast<int>(std::floor(cx + half - 0.5))};
+    return {ceilToInt(cx - half - 0.5), floorToInt(cx + half - 0.5)};
 }
 
 } // namespace
@@ -50,8 +61,8 @@ void ellipseRows(const VisBox& box, int penWidth, std::vector<VisEllipseRow>& ro
     }
 
     const double grow = penWidth / 2.0;
-    const int top = std::max(static_cast<int>(std::floor(cy - ry - grow)), firstRow);
-    const int bottom = std::min(static_cast<int>(std::ceil(cy + ry + grow)), lastRow);
+    const int top = std::max(floorToInt(cy - ry - grow), firstRow);
+    const int bottom = std::min(ceilToInt(cy + ry + grow), lastRow);
     for (int y = top; y <= bottom; ++y) {
         const auto [left, right] = rowSpan(cx, cy, rx + grow, ry + grow, y);
         if (left > right)

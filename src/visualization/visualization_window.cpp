@@ -181,7 +181,101 @@ private:
 
 } // namespace
 
+void VisSurface::beginFrame() {
+    inFrame_ = true;
+    frameHasLines_ = false;
+    frame_.clear();
+}
+
+void VisSurface::endFrame() {
+    inFrame_ = false;
+    markRepeated();
+    drawPending();
+    std::swap(frame_, lastFrame_);
+    touchedSinceFrame_ = frameHasLines_;
+}
+
+// The pixels a shape may write, with room to spare: its box and the pen's reach beyond it.
+static QRect shapeReach(const VisBox& box, int penWidth) {
+    const int grow = std::max(penWidth, 1) + 1;
+    return QRect(QPoint(std::min(box.x1, box.x2) - grow, std::min(box.y1, box.y2) - grow),
+                 QPoint(std::max(box.x1, box.x2) + grow, std::max(box.y1, box.y2) + grow));
+}
+
+// Shapes paint over all they reach, so a group of shapes drawn again as they were drawn last leaves
+// their pixels as they are. A group is the shapes whose reaches meet, in this frame or the last, with
+// the shape in the same place of the other frame: no shape of another group writes where a group's
+// shapes reach, in either frame. A group whose shapes are all as they were in the last frame is left out.
+void VisSurface::markRepeated() {
+    const std::size_t count = frame_.size();
+    repeated_.assign(count, 0);
+    if (frameHasLines_ || touchedSinceFrame_ || lastFrame_.size() != count)
+        return;
+    group_.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+        group_[i] = i;
+    const auto root = [this](std::size_t i) {
+        while (group_[i] != i)
+            i = group_[i] = group_[group_[i]];
+        return i;
+    };
+    const auto reach = [](const Shape& shape) { return shapeReach(shape.box, shape.penWidth); };
+    for (std::size_t i = 0; i < count; ++i)
+        for (std::size_t j = i + 1; j < count; ++j) {
+            const QRect nowI = reach(frame_[i]), lastI = reach(lastFrame_[i]);
+            const QRect nowJ = reach(frame_[j]), lastJ = reach(lastFrame_[j]);
+            if (nowI.intersects(nowJ) || nowI.intersects(lastJ) || lastI.intersects(nowJ) ||
+                lastI.intersects(lastJ))
+                group_[root(i)] = root(j);
+        }
+    groupChanged_.assign(count, 0);
+    for (std::size_t i = 0; i < count; ++i)
+        if (!(frame_[i] == lastFrame_[i]))
+            groupChanged_[root(i)] = 1;
+    for (std::size_t i = 0; i < count; ++i)
+        repeated_[i] = groupChanged_[root(i)] ? 0 : 1;
+}
+
 void VisSurface::ellipse(const VisBox& box) {
+    draw({Shape::Kind::ellipse, box, penWidth_, penPixel_});
+}
+
+void VisSurface::rectangle(const VisBox& box) {
+    draw({Shape::Kind::rectangle, box, penWidth_, penPixel_});
+}
+
+void VisSurface::draw(const Shape& shape) {
+    if (inFrame_) {
+        frame_.push_back(shape);
+        return;
+    }
+    touchedSinceFrame_ = true;
+    if (shape.kind == Shape::Kind::ellipse)
+        drawEllipse(shape.box);
+    else
+        drawRectangle(shape.box);
+}
+
+// Draws the shapes the frame has gathered so far, each in the pen it was given.
+void VisSurface::drawPending() {
+    const int width = penWidth_;
+    const QRgb pixel = penPixel_;
+    for (std::size_t i = 0; i < frame_.size(); ++i) {
+        if (i < repeated_.size() && repeated_[i])
+            continue;
+        const Shape& shape = frame_[i];
+        penWidth_ = shape.penWidth;
+        penPixel_ = shape.pen;
+        if (shape.kind == Shape::Kind::ellipse)
+            drawEllipse(shape.box);
+        else
+            drawRectangle(shape.box);
+    }
+    penWidth_ = width;
+    penPixel_ = pixel;
+}
+
+void VisSurface::drawEllipse(const VisBox& box) {
     // Written row by row: a painter's ellipse with a wide pen costs ten times more.
     QImage& picture = canvas();
     ellipseRows(box, penWidth_, rows_, 0, picture.height() - 1);
@@ -199,7 +293,7 @@ void VisSurface::ellipse(const VisBox& box) {
     }
 }
 
-void VisSurface::rectangle(const VisBox& box) {
+void VisSurface::drawRectangle(const VisBox& box) {
     const QRect edges = boxArea(box);
     if (edges.isEmpty())
         return;
@@ -223,6 +317,14 @@ void VisSurface::rectangle(const VisBox& box) {
 }
 
 void VisSurface::polylineTo(std::span<const QPoint> points) {
+    if (inFrame_) {
+        // The shapes gathered so far go first, in their order.
+        repeated_.clear();
+        drawPending();
+        frame_.clear();
+        frameHasLines_ = true;
+    }
+    touchedSinceFrame_ = true;
     QImage& picture = canvas();
     {
         // A line is its pixels on the straight path between its ends, both included, in runs along the
@@ -258,6 +360,7 @@ void VisSurface::polylineTo(std::span<const QPoint> points) {
 }
 
 void VisSurface::wipe() {
+    touchedSinceFrame_ = true;
     const Pixels pixels(canvas());
     for (const QRect& area : lit_.rects()) {
         for (int y = area.top(); y <= area.bottom(); ++y) {
@@ -304,6 +407,7 @@ QImage& VisSurface::canvas() {
     if (picture_.size() != size()) {
         picture_ = QImage(size(), QImage::Format_RGB32);
         picture_.fill(Qt::black);
+        touchedSinceFrame_ = true;
         lit_.reset(height(), spanBand);
         changed_.reset(height(), spanBand);
     }
@@ -448,6 +552,7 @@ void TForm3::FormResize() {
 void TForm3::tmr1Timer() {
     levels = levelSource_ ? levelSource_() : VisLevels{};
     const QSize surface = pb1->size();
+    pb1->beginFrame();
     // The brush is always black: every ellipse and rectangle is filled black.
     if (Elipse1->isChecked()) {
         const ElipseFrame frame = elipseFrame(levels, surface);
@@ -477,6 +582,7 @@ void TForm3::tmr1Timer() {
     if (Random1->isChecked())
         if (const auto picked = advanceRandomCycle(RandomTick))
             checkOnly(*picked);
+    pb1->endFrame();
     pb1->present();
 }
 

@@ -56,6 +56,13 @@ public:
     void rectangle(const VisBox& box);
     // Lines from the current point through each point in turn; the last point becomes the current one.
     void polylineTo(std::span<const QPoint> points);
+    // The shapes of one draw tick go between beginFrame and endFrame. A shape paints over all it
+    // covers (its pen, then black inside), so the same shapes drawn again leave the picture as it was:
+    // the shapes of a frame that are as they were in the frame before, with no wipe or other drawing
+    // between, are left out, group by group of shapes that reach one another (see markRepeated). Lines
+    // draw at once, since they move the current point, and nothing of a frame with lines is left out.
+    void beginFrame();
+    void endFrame();
     // Everything drawn since the last wipe goes: the black background shows again.
     void wipe();
     // Shows on the screen what the drawings changed, unless it did so less than repaintSpacing ago: the
@@ -78,6 +85,27 @@ private:
     // shows. The pen and the current point stay.
     QImage& canvas();
 
+    struct Shape {
+        enum class Kind { ellipse, rectangle };
+        Kind kind = Kind::ellipse;
+        VisBox box;
+        int penWidth = 1;
+        QRgb pen = 0;
+        friend bool operator==(const Shape&, const Shape&) = default;
+    };
+    void draw(const Shape& shape);
+    void drawEllipse(const VisBox& box);
+    void drawRectangle(const VisBox& box);
+    void drawPending();
+    void markRepeated();
+
+    bool inFrame_ = false;
+    bool frameHasLines_ = false;
+    bool touchedSinceFrame_ = true; // the picture changed by other means since the last frame
+    std::vector<Shape> frame_, lastFrame_;
+    std::vector<std::size_t> group_;  // per shape of the frame: another of its group, or itself
+    std::vector<char> groupChanged_;  // per group's root: a shape of it differs from the last frame
+    std::vector<char> repeated_;      // per shape of the frame: left out
     std::vector<VisEllipseRow> rows_; // kept to spare an allocation per ellipse
     QImage picture_;
     VisBandSpans lit_;     // drawn since the last wipe: all that is not black
