@@ -71,7 +71,7 @@ new_windows() { comm -13 <(echo "$baseline") <(xdotool search --onlyvisible --pi
 played=0
 refused=0
 next=0
-press_next() { xdotool mousemove --window "$window" 308 68 click 1; }
+press_next() { xdotool mousemove --window "$window" 312 98 click 1; }
 while IFS=$'\t' read -r _ how; do
   next=$((next + 1))
   press_next
