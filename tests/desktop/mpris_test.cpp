@@ -17,6 +17,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
+#include <QUrl>
 
 #include <optional>
 
@@ -252,6 +253,18 @@ TEST_F(MprisTest, VolumeIsTheVolumeSlider) {
     mpris->refresh();
     settle();
     EXPECT_DOUBLE_EQ(lastChange().value(u"Volume"_s).toDouble(), 0.7);
+}
+
+// OpenUri is a drop of the file on the playlist: on an empty playlist it plays; other schemes are
+// refused without touching the playlist.
+TEST_F(MprisTest, OpenUriDropsTheFileOnThePlaylist) {
+    const QString track = taggedTrack(u"dropped song.mp3"_s, "Dropped", "A", "B");
+    playerCall(u"OpenUri"_s, {u"https://example.org/stream.mp3"_s});
+    EXPECT_EQ(w->lst1->count(), 0);
+    playerCall(u"OpenUri"_s, {QUrl::fromLocalFile(track).toString()});
+    EXPECT_EQ(w->lst1->count(), 1);
+    EXPECT_EQ(property(u"PlaybackStatus"_s).toString(), u"Playing"_s);
+    EXPECT_EQ(metadata().value(u"xesam:title"_s).toString(), u"Dropped"_s);
 }
 
 // playerctl, as a user's key binding runs it, finds the player by name and drives it.
