@@ -14,11 +14,14 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QFile>
+#include <QMimeDatabase>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
 #include <QUrl>
 
+#include <algorithm>
 #include <optional>
 
 #include <gtest/gtest.h>
@@ -265,6 +268,44 @@ TEST_F(MprisTest, OpenUriDropsTheFileOnThePlaylist) {
     EXPECT_EQ(w->lst1->count(), 1);
     EXPECT_EQ(property(u"PlaybackStatus"_s).toString(), u"Playing"_s);
     EXPECT_EQ(metadata().value(u"xesam:title"_s).toString(), u"Dropped"_s);
+}
+
+// What a file manager and the bus are told the player opens is what its add-files filter offers: each
+// pattern that the system's MIME database knows has one of its types in the desktop entry, and the
+// bus offers the entry's list.
+TEST_F(MprisTest, DesktopEntryAndBusOfferTheAddFilesFilterTypes) {
+    QFile entry(QStringLiteral(ORVU_DESKTOP_FILE));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    QStringList entryTypes;
+    for (const QByteArray& line : entry.readAll().split('\n')) {
+        if (line.startsWith("MimeType="))
+            entryTypes = QString::fromUtf8(line.mid(9)).split(u';', Qt::SkipEmptyParts);
+    }
+    ASSERT_FALSE(entryTypes.isEmpty());
+    QStringList busTypes = property(u"SupportedMimeTypes"_s, u"org.mpris.MediaPlayer2"_s).toStringList();
+    busTypes.sort();
+    entryTypes.sort();
+    EXPECT_EQ(busTypes, entryTypes);
+
+    QTest::mouseClick(w->Button1, Qt::LeftButton);
+    ASSERT_EQ(player.dialogs.size(), 1);
+    const QString filter = player.dialogs.first().filter;
+    const QStringList patterns =
+        filter.mid(filter.indexOf(u'(') + 1).chopped(1).split(u' ', Qt::SkipEmptyParts);
+    ASSERT_GT(patterns.size(), 30);
+    const QMimeDatabase database;
+    int known = 0;
+    for (const QString& pattern : patterns) {
+        const QList<QMimeType> types = database.mimeTypesForFileName(u"file"_s + pattern.mid(1));
+        if (types.isEmpty())
+            continue; // no MIME type for it: the entry cannot name one
+        ++known;
+        const bool listed = std::any_of(types.begin(), types.end(), [&](const QMimeType& type) {
+            return entryTypes.contains(type.name());
+        });
+        EXPECT_TRUE(listed) << pattern.toStdString();
+    }
+    EXPECT_GT(known, 20); // the database is there at all
 }
 
 // playerctl, as a user's key binding runs it, finds the player by name and drives it.
