@@ -110,6 +110,7 @@ start
 wait_on_bus "$name" || fail "the player did not start"
 kill -9 "$pid"
 wait "$pid" 2>/dev/null || true
+for _ in $(seq 100); do on_bus "$name" || break; sleep 0.1; done
 compgen -G "$work/run/orvu-*.socket" >/dev/null || fail "a killed player left no socket to test with"
 start
 wait_on_bus "$name" || fail "a stale socket kept the player from starting"
