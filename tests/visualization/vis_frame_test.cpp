@@ -34,6 +34,9 @@ private:
 
 // Draws one tick of the mode into the surface, as the draw timer does.
 struct ModeDrawer {
+    explicit ModeDrawer(int drawnMode)
+        : mode(drawnMode) {}
+
     void tick(VisSurface& surface, const VisLevels& levels, bool inFrames) {
         const QSize size = surface.size();
         if (inFrames)
@@ -74,7 +77,7 @@ struct ModeDrawer {
             surface.endFrame();
     }
 
-    int mode = 0;
+    int mode;
     int sparcY = 0;
     DoplerEdges dopler;
 };
@@ -87,7 +90,7 @@ TEST(VisSurfaceFrames, LeavingOutRepeatedShapesDrawsTheSamePicture) {
         VisSurface framed, plain;
         for (VisSurface* surface : {&framed, &plain})
             surface->resize(301, 203); // odd sizes: halves round to even
-        ModeDrawer framedDrawer{mode}, plainDrawer{mode};
+        ModeDrawer framedDrawer(mode), plainDrawer(mode);
         MeterLevels meter;
         for (int tick = 0; tick < 600; ++tick) {
             const VisLevels levels = meter.next();
