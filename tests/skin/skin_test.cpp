@@ -1,12 +1,17 @@
 // Purpose: the skins restyle every open window when switched, differ from one another, and follow the
 // tint and the menu opacity.
 #include "audio/effects_window.h"
+#include "audio/presets_window.h"
+#include "options/options_dialog.h"
+#include "shell/about_window.h"
+#include "shell/web_links_window.h"
 #include "skin/scroll_bar.h"
 #include "skin/skin_manager.h"
 #include "skin/skins.h"
 #include "skin/title_bar.h"
 #include "skin/window_effects.h"
 #include "support/player_fixture.h"
+#include "visualization/visualization_window.h"
 
 #include <QApplication>
 #include <QDir>
@@ -59,48 +64,107 @@ void selectSkin(SkinManager& skin, int index) {
     skin.setSkinName(SkinManager::internalSkinNames()[static_cast<std::size_t>(index)]);
 }
 
-// Switching through the ten skins with windows open restyles each of them at once: a button and the
-// seek bar of the main window change their pixels at every switch, a second open window takes the
-// skin's colours, the time display takes the skin's digits, no two skins draw the main window alike,
-// and Qt reports nothing. The renders are kept under the build tree at device pixel ratios 1 and 2 for
-// review.
-TEST(Skins, SwitchingRestylesEveryOpenWindowAndEverySkinLooksItsOwn) {
+// Every window of the player, built and wired as the application does, open at once.
+struct AllWindows {
+    AllWindows() {
+        w = &player.build();
+        visualization = std::make_unique<TForm3>(w->state, [] { return VisLevels{}; });
+        w->setVisualizationWindow(visualization.get());
+        options = std::make_unique<TForm4>(w->state, *w->sknmngr1, mainWindowActions(*w));
+        w->setOptionsWindow(options.get());
+        presets = std::make_unique<TForm5>(w->state, w->bandSliders);
+        w->setPresetsWindow(presets.get());
+        about = std::make_unique<TForm2>();
+        w->setAboutWindow(about.get());
+        links = std::make_unique<TForm7>();
+        w->setWebLinksWindow(links.get());
+        if (w->FormCreate())
+            w->show();
+        for (QWidget* window :
+             std::initializer_list<QWidget*>{player.effects.get(), presets.get(), options.get(),
+                                             visualization.get(), about.get(), links.get()})
+            window->show();
+        QApplication::processEvents();
+    }
+    ~AllWindows() {
+        for (QWidget* window : std::initializer_list<QWidget*>{about.get(), links.get(), options.get(),
+                                                               presets.get(), visualization.get()})
+            window->hide();
+        player.close();
+    }
+
     PlayerFixture player;
-    TForm1& w = player.start();
-    player.effects->show();
-    QApplication::processEvents();
+    TForm1* w = nullptr;
+    std::unique_ptr<TForm3> visualization;
+    std::unique_ptr<TForm4> options;
+    std::unique_ptr<TForm5> presets;
+    std::unique_ptr<TForm2> about;
+    std::unique_ptr<TForm7> links;
+};
+
+// Switching through the ten skins with every window open restyles each of them at once: in every window
+// a control changes its pixels at every switch and the window takes the skin's colours, the time display
+// takes the skin's digits, no two skins draw the main window alike, and Qt reports nothing. The renders
+// of the main window are kept under the build tree at device pixel ratios 1 and 2 for review.
+TEST(Skins, SwitchingRestylesEveryOpenWindowAndEverySkinLooksItsOwn) {
+    AllWindows all;
+    TForm1& w = *all.w;
+    struct Window {
+        const char* name;
+        QWidget* window;
+        QWidget* control;           // a control of the window whose look the skin sets
+        bool skinBackground = true; // false: the window keeps a background of its own
+    };
+    const Window windows[] = {
+        {"main", &w, w.btn1},
+        {"main's seek bar", &w, w.scrlbr1},
+        {"effects", all.player.effects.get(), all.player.effects->btn1},
+        {"presets", all.presets.get(), all.presets->btn1},
+        {"options", all.options.get(), all.options->btn2},
+        {"visualization", all.visualization.get(), all.visualization->menuButton,
+         false}, // black beneath the picture
+        {"about", all.about.get(), all.about->btn1},
+        {"web links", all.links.get(), all.links->btn1},
+    };
+    for (const Window& window : windows) {
+        ASSERT_TRUE(window.window->isVisible()) << window.name;
+        ASSERT_TRUE(window.control->isVisibleTo(window.window)) << window.name;
+    }
     const QString shots = QStringLiteral(ORVU_SKIN_SHOT_DIR);
     QDir().mkpath(shots);
 
     WarningRecorder warnings;
-    QList<QImage> windows;
+    QList<QImage> mainWindows;
     QList<QImage> doubled;
-    QImage lastButton = render(*w.btn1);
-    QImage lastSeek = render(*w.scrlbr1);
+    QList<QImage> lastControls;
+    for (const Window& window : windows)
+        lastControls.append(render(*window.control));
     for (int index = 0; index < SkinManager::skinCount; ++index) {
         selectSkin(*w.sknmngr1, index);
         QApplication::processEvents();
-        SCOPED_TRACE(skins()[static_cast<std::size_t>(index)].caption);
-        const QImage button = render(*w.btn1);
-        const QImage seek = render(*w.scrlbr1);
-        EXPECT_NE(button, lastButton);
-        EXPECT_NE(seek, lastSeek);
-        lastButton = button;
-        lastSeek = seek;
-        EXPECT_EQ(player.effects->palette().color(QPalette::Window),
-                  QColor::fromRgba(skins()[static_cast<std::size_t>(index)].window));
-        // The time display wears the skin's own digits, still fitting its design width.
         const Skin& skin = skins()[static_cast<std::size_t>(index)];
+        SCOPED_TRACE(skin.caption);
+        for (std::size_t row = 0; row < std::size(windows); ++row) {
+            const QImage control = render(*windows[row].control);
+            EXPECT_NE(control, lastControls[static_cast<int>(row)]) << windows[row].name;
+            lastControls[static_cast<int>(row)] = control;
+            if (windows[row].skinBackground) {
+                EXPECT_EQ(windows[row].window->palette().color(QPalette::Window),
+                          QColor::fromRgba(skin.window))
+                    << windows[row].name;
+            }
+        }
+        // The time display wears the skin's own digits, still fitting its design width.
         for (const QLabel* time : {w.lbl2, w.lbl4, w.lbl3}) {
             EXPECT_EQ(time->palette().color(QPalette::WindowText), QColor::fromRgba(skin.timeText));
             EXPECT_EQ(time->graphicsEffect() != nullptr, skin.timeGlowRadius > 0);
         }
         EXPECT_LE(QFontMetrics(w.lbl2->font()).horizontalAdvance(QStringLiteral("00:00")), 97);
         const QImage window = render(w);
-        for (int other = 0; other < windows.size(); ++other)
-            EXPECT_NE(window, windows[other])
+        for (int other = 0; other < mainWindows.size(); ++other)
+            EXPECT_NE(window, mainWindows[other])
                 << "looks like " << skins()[static_cast<std::size_t>(other)].caption;
-        windows.append(window);
+        mainWindows.append(window);
         const QImage twice = render(w, 2.0);
         EXPECT_EQ(twice.size(), window.size() * 2);
         for (int other = 0; other < doubled.size(); ++other)
@@ -108,8 +172,7 @@ TEST(Skins, SwitchingRestylesEveryOpenWindowAndEverySkinLooksItsOwn) {
                 << "at ratio 2 looks like " << skins()[static_cast<std::size_t>(other)].caption;
         doubled.append(twice);
         const QString name =
-            QString::number(index) + u'-' +
-            QString::fromLatin1(skins()[static_cast<std::size_t>(index)].caption).replace(u' ', u'_');
+            QString::number(index) + u'-' + QString::fromLatin1(skin.caption).replace(u' ', u'_');
         window.save(shots + u'/' + name + QStringLiteral("@1x.png"));
         twice.save(shots + u'/' + name + QStringLiteral("@2x.png"));
     }
