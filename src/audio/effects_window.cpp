@@ -6,6 +6,7 @@
 #include "skin/label.h"
 #include "skin/panel.h"
 #include "skin/scroll_bar.h"
+#include "skin/skin_style.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -17,6 +18,7 @@ TForm6::TForm6(PlaybackSession& session, QWidget* parent)
     , session_(session) {
     setWindowTitle(QStringLiteral("Audio Effects"));
     setFixedSize(designClientWidth, designClientHeight);
+    SkinStyle::takeSkinTypeface(this);
     pnl1 = new Panel(this);
     pnl1->setNormalGeometry({8, 8, 409, 297});
 

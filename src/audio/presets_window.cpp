@@ -11,6 +11,7 @@
 #include "skin/list_box.h"
 #include "skin/panel.h"
 #include "skin/scroll_bar.h"
+#include "skin/skin_style.h"
 
 #include <QHideEvent>
 #include <QPushButton>
@@ -32,6 +33,7 @@ TForm5::TForm5(PlayerState& state, const std::array<ScrollBar*, 10>& bandSliders
     , bandSliders_(bandSliders) {
     setWindowTitle(QStringLiteral("Load EQ Preset"));
     setFixedSize(designClientWidth, designClientHeight);
+    SkinStyle::takeSkinTypeface(this);
     pnl1 = new Panel(this);
     pnl1->setNormalGeometry(rect());
 

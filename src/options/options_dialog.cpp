@@ -10,6 +10,7 @@
 #include "skin/list_box.h"
 #include "skin/scroll_bar.h"
 #include "skin/skin_manager.h"
+#include "skin/skin_style.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -79,6 +80,7 @@ TForm4::TForm4(PlayerState& state, SkinManager& skin, OptionsActions actions, QW
     , actions_(std::move(actions)) {
     setWindowTitle(QStringLiteral("Options"));
     setFixedSize(designClientWidth, designClientHeight);
+    SkinStyle::takeSkinTypeface(this);
     pgc1 = new QTabWidget(this);
     pgc1->setGeometry(8, 8, 577, 361);
     createGeneralTab();

@@ -4,15 +4,23 @@
 
 #include "skin/window_effects.h"
 
+#include <QAbstractItemModel>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFontMetrics>
 #include <QGraphicsDropShadowEffect>
+#include <QGroupBox>
 #include <QIcon>
+#include <QLabel>
+#include <QListView>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QStyleFactory>
 #include <QStyleOption>
+#include <QTabBar>
+#include <QTabWidget>
 
 #include <algorithm>
 
@@ -22,6 +30,7 @@ namespace {
 
 const char* const timeFitProperty = "orvuTimeFit";
 const char* const timeFontProperty = "orvuTimeFont";
+const char* const ownFontProperty = "orvuOwnFont";
 
 QColor colour(QRgb rgba) {
     return QColor::fromRgba(rgba);
@@ -30,6 +39,85 @@ QColor colour(QRgb rgba) {
 // A colour a little lighter or darker for hover and press, whatever the skin's brightness.
 QColor shade(const QColor& c, int percent) {
     return percent >= 0 ? c.lighter(100 + percent) : c.darker(100 - percent);
+}
+
+// The room a control's caption needs in `font` (width, height), and the room its place gives it. An
+// invalid need: the control shows no caption of its own.
+struct CaptionRoom {
+    QSize need;
+    QSize room;
+};
+
+QSize textSize(const QFont& font, const QString& text) {
+    return QFontMetrics(font).size(Qt::TextShowMnemonic, text);
+}
+
+CaptionRoom captionRoom(const QWidget* control, const QFont& font) {
+    const QStyle* style = control->style();
+    if (const auto* label = qobject_cast<const QLabel*>(control)) {
+        if (label->text().isEmpty() || label->textFormat() == Qt::RichText)
+            return {};
+        const QRect room = label->contentsRect().adjusted(label->margin(), label->margin(), -label->margin(),
+                                                          -label->margin());
+        QSize need = textSize(font, label->text());
+        if (label->wordWrap())
+            need = QFontMetrics(font)
+                       .boundingRect(QRect(0, 0, room.width(), 1 << 20), Qt::TextWordWrap, label->text())
+                       .size();
+        return {need, room.size()};
+    }
+    if (const auto* box = qobject_cast<const QCheckBox*>(control)) {
+        if (box->text().isEmpty())
+            return {};
+        const QSize text = textSize(font, box->text());
+        const int indicator = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box) +
+                              style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, box);
+        return {QSize(indicator + text.width(), text.height()), box->size()};
+    }
+    if (const auto* button = qobject_cast<const QAbstractButton*>(control)) {
+        if (button->text().isEmpty())
+            return {};
+        const QSize text = textSize(font, button->text());
+        const int icon = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
+        return {QSize(text.width() + icon + 6, text.height()), button->size()};
+    }
+    if (const auto* tabs = qobject_cast<const QTabBar*>(control)) {
+        // The tabs side by side must fit across the page control; past it they would scroll.
+        int width = 0;
+        for (int i = 0; i < tabs->count(); ++i)
+            width += textSize(font, tabs->tabText(i)).width() +
+                     style->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, tabs);
+        const QWidget* across =
+            qobject_cast<const QTabWidget*>(tabs->parentWidget()) ? tabs->parentWidget() : tabs;
+        return {QSize(width, 0), QSize(across->width(), 0)};
+    }
+    if (const auto* group = qobject_cast<const QGroupBox*>(control)) {
+        if (group->title().isEmpty())
+            return {};
+        return {QSize(textSize(font, group->title()).width() + 16, 0), QSize(group->width(), 0)};
+    }
+    if (const auto* combo = qobject_cast<const QComboBox*>(control)) {
+        int width = 0;
+        for (int i = 0; i < combo->count(); ++i)
+            width = std::max(width, textSize(font, combo->itemText(i)).width());
+        const int arrow = style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, combo) + 10;
+        return {QSize(width + arrow, QFontMetrics(font).height()), combo->size()};
+    }
+    if (const auto* list = qobject_cast<const QListView*>(control); list && list->model()) {
+        // Entries of a fixed height must keep their lines whole; their width scrolls.
+        const QAbstractItemModel* model = list->model();
+        int height = 0;
+        for (int row = 0; row < model->rowCount(list->rootIndex()); ++row) {
+            const QModelIndex index = model->index(row, list->modelColumn(), list->rootIndex());
+            const QSize fixed = index.data(Qt::SizeHintRole).toSize();
+            if (fixed.height() > 0)
+                height = std::max(height, fixed.height());
+        }
+        if (height == 0 || model->rowCount(list->rootIndex()) == 0)
+            return {};
+        return {QSize(0, QFontMetrics(font).height()), QSize(0, height)};
+    }
+    return {};
 }
 
 } // namespace
@@ -83,6 +171,43 @@ void SkinStyle::markTimeDisplay(QWidget* label, int fitWidth) {
     label->setProperty(timeFontProperty, label->font());
 }
 
+void SkinStyle::takeSkinTypeface(QWidget* window) {
+    window->setProperty(ownFontProperty, window->font());
+}
+
+bool SkinStyle::captionsFit(const QWidget* window, const QFont& font) {
+    const QFont windowFont = window->font();
+    for (const QWidget* control : window->findChildren<QWidget*>()) {
+        // A control that names a typeface of its own keeps it whatever the window wears.
+        if (control->font().family() != windowFont.family())
+            continue;
+        QFont asIs = control->font();
+        asIs.setFamily(windowFont.family());
+        QFont skinned = control->font();
+        skinned.setFamily(font.family());
+        const CaptionRoom before = captionRoom(control, asIs);
+        if (!before.need.isValid())
+            continue;
+        const CaptionRoom after = captionRoom(control, skinned);
+        // Room the caption lacked already in the window's font is no reason to refuse the skin's, as
+        // long as the skin's needs no more of it.
+        if (after.need.width() > std::max(after.room.width(), before.need.width()) ||
+            after.need.height() > std::max(after.room.height(), before.need.height()))
+            return false;
+    }
+    return true;
+}
+
+void SkinStyle::polishTypeface(QWidget* window) const {
+    // Always from the window's own font, so that one skin's typeface does not carry into the next.
+    const QFont own = window->property(ownFontProperty).value<QFont>();
+    window->setFont(own);
+    QFont skinned = own;
+    skinned.setFamily(QString::fromLatin1(skin_.font));
+    if (captionsFit(window, skinned.resolve(window->font())))
+        window->setFont(skinned);
+}
+
 QPalette SkinStyle::standardPalette() const {
     return skinPalette();
 }
@@ -103,6 +228,10 @@ void SkinStyle::polish(QWidget* widget) {
         menu->setWindowOpacity(effects_.menuOpacity / 255.0);
     } else if (const QVariant fit = widget->property(timeFitProperty); fit.isValid()) {
         polishTimeDisplay(widget, fit.toInt());
+    } else if (widget->property(ownFontProperty).isValid()) {
+        polishTypeface(widget);
+        if (effects_.windowEffects && widget->isWindow())
+            WindowEffects::attach(widget, effects_.blendOnMoving, effects_.minimizing);
     } else if (widget->inherits("orvu::TitleBar")) {
         QFont font = widget->font();
         font.setFamily(QString::fromLatin1(skin_.font));

@@ -35,6 +35,15 @@ public:
     // Marks a label as a time display: every skin gives it its own digits' colour, glow and typeface,
     // at the largest size up to the label's current one at which "00:00" fits in fitWidth pixels.
     static void markTimeDisplay(QWidget* label, int fitWidth);
+    // Marks a window whose captions take the skin's typeface, each at its own size and weight. Under a
+    // skin whose typeface would cut a caption the window had room for in its own font (a label, a
+    // button, a check box, a tab, a combo box's or a list's entry), the whole window keeps its own font:
+    // its controls sit at fixed places, and one font per window reads better than a mix. Call it after
+    // giving the window its own font, if it has one.
+    static void takeSkinTypeface(QWidget* window);
+    // Whether every caption of the window fits its place in `font` wherever it fits in the window's
+    // font as it is.
+    static bool captionsFit(const QWidget* window, const QFont& font);
     // The palette every window takes under this skin.
     QPalette skinPalette() const;
 
@@ -62,6 +71,7 @@ private:
     // button becomes a glyph of the skin, at the painter's device pixel ratio so it stays crisp.
     QIcon tintedIcon(const QIcon& icon, const QSize& size, qreal ratio, bool enabled) const;
     void polishTimeDisplay(QWidget* label, int fitWidth) const;
+    void polishTypeface(QWidget* window) const;
     void drawScrollBar(const QStyleOptionSlider* option, QPainter* painter, const QWidget* widget) const;
 
     Skin skin_;

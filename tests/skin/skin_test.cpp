@@ -7,6 +7,7 @@
 #include "shell/web_links_window.h"
 #include "skin/scroll_bar.h"
 #include "skin/skin_manager.h"
+#include "skin/skin_style.h"
 #include "skin/skins.h"
 #include "skin/title_bar.h"
 #include "skin/window_effects.h"
@@ -137,6 +138,11 @@ TEST(Skins, SwitchingRestylesEveryOpenWindowAndEverySkinLooksItsOwn) {
     QList<QImage> mainWindows;
     QList<QImage> doubled;
     QList<QImage> lastControls;
+    // The windows whose captions take the skin's typeface where they fit; their own is the
+    // application's.
+    QWidget* const typefaced[] = {all.player.effects.get(), all.presets.get(), all.options.get()};
+    const QString ownFamily = QApplication::font().family();
+    std::array<int, std::size(typefaced)> wearing{};
     for (const Window& window : windows)
         lastControls.append(render(*window.control));
     for (int index = 0; index < SkinManager::skinCount; ++index) {
@@ -153,6 +159,12 @@ TEST(Skins, SwitchingRestylesEveryOpenWindowAndEverySkinLooksItsOwn) {
                           QColor::fromRgba(skin.window))
                     << windows[row].name;
             }
+        }
+        for (std::size_t row = 0; row < std::size(typefaced); ++row) {
+            const QString family = typefaced[row]->font().family();
+            EXPECT_TRUE(family == QString::fromLatin1(skin.font) || family == ownFamily)
+                << typefaced[row]->windowTitle().toStdString() << ": " << family.toStdString();
+            wearing[row] += family == QString::fromLatin1(skin.font);
         }
         // The time display wears the skin's own digits, still fitting its design width.
         for (const QLabel* time : {w.lbl2, w.lbl4, w.lbl3}) {
@@ -176,7 +188,60 @@ TEST(Skins, SwitchingRestylesEveryOpenWindowAndEverySkinLooksItsOwn) {
         window.save(shots + u'/' + name + QStringLiteral("@1x.png"));
         twice.save(shots + u'/' + name + QStringLiteral("@2x.png"));
     }
+    for (std::size_t row = 0; row < std::size(typefaced); ++row)
+        EXPECT_GT(wearing[row], 0) << typefaced[row]->windowTitle().toStdString();
     EXPECT_EQ(WarningRecorder::messages(), QStringList());
+}
+
+// A window marked for the skin's typeface wears it, each control at its own size, where every caption
+// keeps its room, and keeps its own font under a typeface that would cut a caption its own font had room
+// for; each skin starts again from the window's own font, and a control that names a typeface of its
+// own is left to it.
+TEST(SkinTypeface, AWindowTakesTheTypefaceOnlyWhereEveryCaptionFits) {
+    SkinManager skin;
+    QFont own(QStringLiteral("DejaVu Sans"));
+    own.setPixelSize(12);
+    const QString caption = QStringLiteral("Reverb Time :");
+    const int ownWidth = QFontMetrics(own).horizontalAdvance(caption);
+
+    QWidget roomy;
+    roomy.setFont(own);
+    auto* wide = new QLabel(caption, &roomy);
+    wide->setGeometry(0, 0, ownWidth * 3, 40);
+    auto* named = new QLabel(caption, &roomy); // far too small, in a typeface of its own
+    named->setFont(QFont(QStringLiteral("DejaVu Sans Mono")));
+    named->setGeometry(0, 50, 4, 4);
+    QWidget tight;
+    tight.setFont(own);
+    auto* exact = new QLabel(caption, &tight); // exactly as wide as the window's own font needs
+    exact->setGeometry(0, 0, ownWidth, 40);
+    for (QWidget* window : {&roomy, &tight}) {
+        SkinStyle::takeSkinTypeface(window);
+        window->show();
+    }
+
+    struct Case {
+        int skin;
+        bool tightTakesIt;
+    };
+    const Case cases[] = {
+        {2, true},  // a narrower face
+        {9, false}, // monospaced: wider
+        {3, false}, // a serif face: wider
+        {5, true},  // the window's own face
+    };
+    for (const Case& c : cases) {
+        const Skin& look = skins()[static_cast<std::size_t>(c.skin)];
+        SCOPED_TRACE(look.caption);
+        selectSkin(skin, c.skin);
+        QApplication::processEvents();
+        EXPECT_EQ(roomy.font().family(), QString::fromLatin1(look.font));
+        EXPECT_EQ(wide->font().pixelSize(), 12);
+        EXPECT_EQ(named->font().family(), QStringLiteral("DejaVu Sans Mono"));
+        EXPECT_EQ(exact->font().family(), c.tightTakesIt ? QString::fromLatin1(look.font) : own.family());
+        EXPECT_EQ(exact->font().pixelSize(), 12);
+        EXPECT_LE(QFontMetrics(exact->font()).horizontalAdvance(caption), ownWidth);
+    }
 }
 
 // A tint turns every colour of the skin by the hue offset (a full turn over 256 steps) and saturates it
