@@ -7,6 +7,7 @@
 #include <QAbstractItemModel>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QGraphicsDropShadowEffect>
 #include <QGroupBox>
@@ -218,6 +219,9 @@ void SkinStyle::polish(QPalette& palette) {
 
 void SkinStyle::polish(QWidget* widget) {
     QProxyStyle::polish(widget);
+    // Only dialogs: a plain top-level widget may be any control shown alone, which paints itself.
+    if (widget->windowType() == Qt::Dialog && !(widget->windowFlags() & Qt::FramelessWindowHint))
+        widget->installEventFilter(this);
     if (auto* menu = qobject_cast<QMenu*>(widget)) {
         // Pop-up menus take the skin's font and its opacity; a window system without a compositor
         // shows them opaque, which is all it can do.
@@ -266,7 +270,30 @@ void SkinStyle::polishTimeDisplay(QWidget* label, int fitWidth) const {
 }
 
 void SkinStyle::unpolish(QWidget* widget) {
+    widget->removeEventFilter(this);
     QProxyStyle::unpolish(widget);
+}
+
+bool SkinStyle::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Paint && effects_.extendedBorders && watched->isWidgetType()) {
+        // The platform draws the frame; within it, a dark edge, a lit ridge and a soft shadow falling
+        // onto the dialog's face, as the skin's own frames have. It stays within 5 pixels of the edge,
+        // short of the dialogs' controls, and is painted first, so that whatever stands there covers it.
+        auto* dialog = static_cast<QWidget*>(watched);
+        QPainter painter(dialog);
+        const QRect outer = dialog->rect();
+        painter.setPen(colour(skin_.frame).darker(160));
+        painter.drawRect(outer.adjusted(0, 0, -1, -1));
+        painter.setPen(colour(skin_.buttonTop).lighter(115));
+        painter.drawRect(outer.adjusted(1, 1, -2, -2));
+        QColor shadow = Qt::black;
+        for (int step = 0; step < 3; ++step) {
+            shadow.setAlpha(60 - 20 * step);
+            painter.setPen(shadow);
+            painter.drawRect(outer.adjusted(2 + step, 2 + step, -3 - step, -3 - step));
+        }
+    }
+    return QProxyStyle::eventFilter(watched, event);
 }
 
 int SkinStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const {

@@ -16,7 +16,8 @@ struct SkinEffects {
     bool windowEffects = false;  // top-level windows and dialogs fade in and out
     bool blendOnMoving = false;  // ... and turn translucent while moved
     bool minimizing = true;      // ... and shrink away when minimized
-    bool extendedBorders = true; // the skin's frames are bevelled and cast a shadow
+    bool extendedBorders = true; // the skin's frames are bevelled and cast a shadow, and dialogs that
+                                 // keep the platform's frame get a bevelled rim inside it
 };
 
 // Draws every standard control the windows use (buttons, tool buttons, scroll bars and the band sliders,
@@ -62,6 +63,10 @@ public:
                      const QWidget* widget = nullptr) const override;
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
                             const QWidget* widget = nullptr) const override;
+
+protected:
+    // Dialogs that keep the platform's frame: paints the skin's rim inside it before the dialog paints.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // A raised face (button, handle) in rect: the skin's shape, sunken when pressed.

@@ -426,6 +426,32 @@ TEST(WindowFrame, ExtendedBordersChangeTheBorder) {
     EXPECT_EQ(extended.pixelColor(100, 80), plain.pixelColor(100, 80));
 }
 
+// A dialog that keeps the platform's frame wears the skin's bevelled rim and shadow just inside it
+// while extended borders are on, and its plain face without them; its face and controls are the same
+// either way.
+TEST(WindowFrame, DialogsKeepingThePlatformFrameWearTheRimWithExtendedBorders) {
+    SkinManager skin;
+    selectSkin(skin, 4);
+    QWidget dialog(nullptr, Qt::Dialog);
+    dialog.resize(200, 120);
+    auto* button = new QPushButton(QStringLiteral("OK"), &dialog);
+    button->setGeometry(60, 40, 80, 25);
+    dialog.show();
+    QApplication::processEvents();
+    const QImage rimmed = render(dialog);
+    skin.setExtendedBorders(false);
+    QApplication::processEvents();
+    const QImage plain = render(dialog);
+    const QColor face = QColor::fromRgba(skins()[4].window);
+    for (const QPoint edge :
+         {QPoint(0, 60), QPoint(1, 60), QPoint(100, 3), QPoint(199, 60), QPoint(100, 118)}) {
+        EXPECT_EQ(plain.pixelColor(edge), face) << edge.x() << "," << edge.y();
+        EXPECT_NE(rimmed.pixelColor(edge), face) << edge.x() << "," << edge.y();
+    }
+    EXPECT_EQ(rimmed.pixelColor(100, 8), face);
+    EXPECT_EQ(rimmed.copy(button->geometry()), plain.copy(button->geometry()));
+}
+
 // Where windows are composited, a window hidden by the program leaves its picture behind, fading out
 // over the fade time, and a minimized one a picture that shrinks away; where they are not, nothing is
 // left.
