@@ -34,7 +34,7 @@ struct Skin {
     int radius;       // corner radius of raised faces, in pixels
     int frameWidth;   // outline width of boxes and faces
     int scrollExtent; // thickness of the scroll bars that lists show
-    const char* font; // menus and title bars; the windows keep their own fonts
+    const char* font; // menus, title bars, and the captions of the windows that take it where they fit
     int fontPixelSize;
     // The time display: its digits' colour, the glow around them (radius 0: none) and its typeface
     // (nullptr: the window's own).
