@@ -4,6 +4,7 @@
 #include "skin/list_box.h"
 #include "skin/scroll_bar.h"
 #include "support/player_fixture.h"
+#include "support/private_bus.h"
 #include "support/signal.h"
 #include "support/wav_writer.h"
 
@@ -31,6 +32,8 @@
 using namespace orvu;
 using namespace Qt::StringLiterals;
 using orvu::test::PlayerFixture;
+using orvu::test::StartedBus;
+using orvu::test::startPrivateBus;
 
 namespace {
 
@@ -64,18 +67,11 @@ QVariantMap toMap(const QVariant& value) {
 class MprisTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const QString config = player.appFile(u"bus.conf"_s);
-        QFile file(config);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("<busconfig><type>session</type><listen>unix:tmpdir=" + player.dir.path().toUtf8() +
-                   "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\" "
-                   "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>");
-        file.close();
-        daemon.start(u"dbus-daemon"_s, {u"--config-file="_s + config, u"--nofork"_s, u"--print-address=1"_s});
-        if (!daemon.waitForStarted(5000))
+        const StartedBus bus = startPrivateBus(daemon, player.dir.path());
+        if (bus.missing)
             GTEST_SKIP() << "no dbus-daemon on this machine";
-        ASSERT_TRUE(daemon.waitForReadyRead(5000));
-        address = QString::fromUtf8(daemon.readLine()).trimmed();
+        ASSERT_FALSE(bus.address.isEmpty());
+        address = bus.address;
         client.emplace(QDBusConnection::connectToBus(address, u"orvu-mpris-client"_s));
         ASSERT_TRUE(client->isConnected());
         ASSERT_TRUE(client->connect(service, path, u"org.freedesktop.DBus.Properties"_s,

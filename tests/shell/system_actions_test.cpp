@@ -2,6 +2,7 @@
 // they should: tried on a private bus with fake services, never on the user's desktop.
 #include "engine/engine.h"
 #include "shell/system_actions.h"
+#include "support/private_bus.h"
 #include "support/temp_dir.h"
 
 #include <QDBusConnection>
@@ -13,6 +14,8 @@
 
 using namespace orvu;
 using namespace Qt::StringLiterals;
+using orvu::test::StartedBus;
+using orvu::test::startPrivateBus;
 
 namespace {
 
@@ -47,18 +50,11 @@ public:
 class PrivateBus : public ::testing::Test {
 protected:
     void SetUp() override {
-        const QString config = dir.file(u"bus.conf"_s);
-        QFile file(config);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("<busconfig><type>session</type><listen>unix:tmpdir=" + dir.path().toUtf8() +
-                   "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\" "
-                   "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>");
-        file.close();
-        daemon.start(u"dbus-daemon"_s, {u"--config-file="_s + config, u"--nofork"_s, u"--print-address=1"_s});
-        if (!daemon.waitForStarted(5000))
+        const StartedBus bus = startPrivateBus(daemon, dir.path());
+        if (bus.missing)
             GTEST_SKIP() << "no dbus-daemon on this machine";
-        ASSERT_TRUE(daemon.waitForReadyRead(5000));
-        address = QString::fromUtf8(daemon.readLine()).trimmed();
+        ASSERT_FALSE(bus.address.isEmpty());
+        address = bus.address;
         service.emplace(QDBusConnection::connectToBus(address, u"orvu-test-service"_s));
         ASSERT_TRUE(service->isConnected());
         actions.emplace(engine, DesktopAccess{QDBusConnection::connectToBus(address, u"orvu-test-player"_s),
