@@ -250,37 +250,30 @@ void VisSurface::draw(const Shape& shape) {
         return;
     }
     touchedSinceFrame_ = true;
+    paint(shape);
+}
+
+void VisSurface::paint(const Shape& shape) {
     if (shape.kind == Shape::Kind::ellipse)
-        drawEllipse(shape.box);
+        drawEllipse(shape);
     else
-        drawRectangle(shape.box);
+        drawRectangle(shape);
 }
 
 // Draws the shapes the frame has gathered so far, each in the pen it was given.
 void VisSurface::drawPending() {
-    const int width = penWidth_;
-    const QRgb pixel = penPixel_;
-    for (std::size_t i = 0; i < frame_.size(); ++i) {
-        if (i < repeated_.size() && repeated_[i])
-            continue;
-        const Shape& shape = frame_[i];
-        penWidth_ = shape.penWidth;
-        penPixel_ = shape.pen;
-        if (shape.kind == Shape::Kind::ellipse)
-            drawEllipse(shape.box);
-        else
-            drawRectangle(shape.box);
-    }
-    penWidth_ = width;
-    penPixel_ = pixel;
+    for (std::size_t i = 0; i < frame_.size(); ++i)
+        if (i >= repeated_.size() || !repeated_[i])
+            paint(frame_[i]);
 }
 
-void VisSurface::drawEllipse(const VisBox& box) {
+void VisSurface::drawEllipse(const Shape& ellipse) {
     // Written row by row: a painter's ellipse with a wide pen costs ten times more.
+    const VisBox& box = ellipse.box;
     QImage& picture = canvas();
-    ellipseRows(box, penWidth_, rows_, 0, picture.height() - 1);
+    ellipseRows(box, ellipse.penWidth, rows_, 0, picture.height() - 1);
     {
-        ShapeWriter shape(picture, lit_, changed_, penPixel_, (box.x1 + box.x2) / 2);
+        ShapeWriter shape(picture, lit_, changed_, ellipse.pen, (box.x1 + box.x2) / 2);
         for (const VisEllipseRow& row : rows_) {
             if (row.inLeft <= row.inRight) {
                 shape.pen(row.y, row.left, row.inLeft - 1);
@@ -293,17 +286,17 @@ void VisSurface::drawEllipse(const VisBox& box) {
     }
 }
 
-void VisSurface::drawRectangle(const VisBox& box) {
-    const QRect edges = boxArea(box);
+void VisSurface::drawRectangle(const Shape& rectangle) {
+    const QRect edges = boxArea(rectangle.box);
     if (edges.isEmpty())
         return;
     // The pen is a band across each edge line: before it (w - 1) / 2 pixels, after it w / 2.
-    const int width = std::max(penWidth_, 1), before = (width - 1) / 2, after = width / 2;
+    const int width = std::max(rectangle.penWidth, 1), before = (width - 1) / 2, after = width / 2;
     const QRect outline = edges.adjusted(-before, -before, after, after);
     const QRect inside = edges.adjusted(after + 1, after + 1, -before - 1, -before - 1);
     QImage& picture = canvas();
     {
-        ShapeWriter shape(picture, lit_, changed_, penPixel_, outline.center().x());
+        ShapeWriter shape(picture, lit_, changed_, rectangle.pen, outline.center().x());
         for (int y = std::max(outline.top(), 0); y <= std::min(outline.bottom(), picture.height() - 1); ++y) {
             if (inside.isValid() && y >= inside.top() && y <= inside.bottom()) {
                 shape.pen(y, outline.left(), inside.left() - 1);

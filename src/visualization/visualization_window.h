@@ -94,8 +94,9 @@ private:
         friend bool operator==(const Shape&, const Shape&) = default;
     };
     void draw(const Shape& shape);
-    void drawEllipse(const VisBox& box);
-    void drawRectangle(const VisBox& box);
+    void paint(const Shape& shape);
+    void drawEllipse(const Shape& ellipse);
+    void drawRectangle(const Shape& rectangle);
     void drawPending();
     void markRepeated();
 
