@@ -89,6 +89,15 @@ protected:
     void TearDown() override {
         mpris.reset();
         player.close();
+        // The signal hooks go before the connection: Qt's bus thread would otherwise still disconnect
+        // them from a connection being taken down.
+        if (client) {
+            client->disconnect(service, path, u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s,
+                               &watcher, SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
+            client->disconnect(service, path, playerInterface, u"Seeked"_s, &watcher,
+                               SLOT(seeked(qlonglong)));
+            QCoreApplication::processEvents();
+        }
         client.reset();
         QDBusConnection::disconnectFromBus(u"orvu-mpris-client"_s);
         QDBusConnection::disconnectFromBus(u"orvu-mpris-player"_s);
