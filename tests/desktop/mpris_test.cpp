@@ -101,6 +101,9 @@ protected:
         client.reset();
         QDBusConnection::disconnectFromBus(u"orvu-mpris-client"_s);
         QDBusConnection::disconnectFromBus(u"orvu-mpris-player"_s);
+        // Qt's bus thread finishes with both connections before the daemon goes: a daemon gone first
+        // leaves it news of the lost connections that it may not deliver before the program ends.
+        QTest::qWait(50);
         daemon.kill();
         daemon.waitForFinished();
     }
